@@ -1,0 +1,104 @@
+#ifndef SOLVANE_C4D_C4DLOADER_H
+#define SOLVANE_C4D_C4DLOADER_H
+
+#include "ZelMat.h"
+
+#include "c4d.h"
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace zel
+{
+class zelSceneapi_oo;
+}
+
+// The conversion driver: one instance for the life of the plug-in. It runs one
+// command at a time (render, update, svbExport), each of which opens an
+// output, converts the document through load() and closes the output again.
+// The content writers are member functions and share the fields below.
+// Host objects are borrowed for one command; sceneOO is the only owned pointer
+// and exists only while a command runs.
+class C4DLoader
+{
+public:
+  C4DLoader();
+
+  // Commands. render and update always return true; svbExport returns false
+  // when the file dialog is cancelled or the chosen name cannot be converted.
+  bool render(BaseDocument* doc);
+  bool update(BaseDocument* doc);
+  bool svbExport(BaseDocument* doc);
+
+  // The conversion proper, onto sceneOO (which must exist).
+  void load(BaseDocument* doc);
+
+  // Traversal and tag classification.
+  void browseHierarchy(BaseObject* object, std::vector<BaseTag*> tags, bool editorVisible,
+                       bool renderVisible, float share, bool parentSelected);
+  void browseTag(BaseTag* tag, UVWTag** uvw, NormalTag** normal,
+                 std::map<std::string, SelectionTag*>* selections, std::vector<BaseTag*>& tags);
+
+  // Polygon objects and triangle streams.
+  void writePolygonObject(PolygonObject* object, std::vector<BaseTag*> tags, float progressShare);
+  void writeTriangles(const char* name, std::set<int> polygonSet, const CPolygon* polygons,
+                      const maxon::Vec3<double, 1ll>* points, ZelMat mat, UVWTag* uvwTag,
+                      const void* uvwData, NormalTag* normalTag,
+                      maxon::Vec3<float, 1ll>* phongNormals, std::set<int>& usedPolygons);
+
+  // Hair.
+  void writeHairObject(HairObject* hair, std::vector<BaseTag*> tags, float progressShare);
+
+  // Material model and writing.
+  bool getMaterial(BaseTag* tag, ZelMat& mat);
+  bool getMaterial(Material* material, ZelMat& mat);
+  bool getMaterial(BaseShader* shader, ZelMat& mat);
+  maxon::Vec3<double, 1ll> getDefaultColor(BaseObject* object);
+  void writeMaterial(ZelMat mat);
+
+  // Lights.
+  void writeLight(std::string name, BaseObject* light);
+
+  // Cameras.
+  void getCameras(BaseObject* object, std::vector<BaseObject*>& cameras);
+  void writeCamera(BaseObject* camera);
+
+  // Animation tracks.
+  void browseTrack(CTrack* track, std::vector<CTrack*>& scales, std::vector<CTrack*>& rotations,
+                   std::vector<CTrack*>& positions);
+  void writeTracksSeparate(const char* objectName, std::vector<CTrack*> tracks, const char* kind,
+                           maxon::Vec3<double, 1ll> position, maxon::Vec3<double, 1ll> rotation,
+                           ROTATIONORDER order, maxon::Vec3<double, 1ll> scale, bool camera);
+
+  int32_t materialCounter;
+  std::vector<float> vertices;
+  std::vector<float> normals;
+  std::vector<float> uvTex;
+  std::vector<int32_t> triangles;
+  std::vector<int32_t> trianglesNorm;
+  std::vector<int32_t> trianglesUv;
+  std::string documentPath;
+  // Materials already written, per base name; kept for the plug-in's lifetime
+  // so that names stay stable across commands.
+  std::map<std::string, std::map<ZelMat, uint64_t>> materialVariants;
+  zel::zelSceneapi_oo* sceneOO;
+  float progress;
+  BaseDocument* document;
+  bool selectionOnly;
+  std::set<uint64_t> selectedGuids;
+};
+
+// Orders the component tracks (second description level minus 1000) of one
+// channel by the rotation order's row of components.
+struct rotationSorter
+{
+  explicit rotationSorter(ROTATIONORDER order);
+  bool operator()(CTrack* a, CTrack* b);
+
+  ROTATIONORDER order;
+};
+
+#endif

@@ -1,0 +1,5 @@
+#include "C4DLoader.h"
+
+void C4DLoader::writeHairObject(HairObject*, std::vector<BaseTag*>, float)
+{
+}
