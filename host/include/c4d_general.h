@@ -1,0 +1,15 @@
+#ifndef C4D_GENERAL_H
+#define C4D_GENERAL_H
+
+#include "c4d_string.h"
+#include "ge_prepass.h"
+
+// Shows a message to the user (the stand-in host collects it; the runner
+// prints it).
+void MessageDialog(const maxon::String& str);
+// Writes a line to the console (collected like messages).
+void GePrint(const maxon::String& str);
+// The host's version number (20026 here).
+Int32 GetC4DVersion();
+
+#endif
