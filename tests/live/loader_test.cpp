@@ -1,0 +1,170 @@
+#include "solvanelive_loader.h"
+
+#include "fake_live.h"
+#include "live_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <string>
+
+using livetest::InstallTree;
+using livetest::LogCapture;
+using livetest::TempDir;
+
+namespace {
+
+// Runs the test inside an empty current folder, so the current-folder
+// fallback finds only what a test puts there.
+class LoaderTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    char buffer[4096];
+    ASSERT_NE(getcwd(buffer, sizeof buffer), nullptr);
+    savedCwd_ = buffer;
+    ASSERT_EQ(chdir(cwd_.path().c_str()), 0);
+  }
+  void TearDown() override {
+    zel_free_scene_api_linked();
+    EXPECT_EQ(chdir(savedCwd_.c_str()), 0);
+  }
+
+  static void link(std::string const& library, std::string const& as) {
+    livetest::fs::create_directories(livetest::fs::path(as).parent_path());
+    livetest::fs::create_symlink(library, as);
+  }
+  static bool loaded(char const* library) {
+    void* handle = dlopen(library, RTLD_LAZY | RTLD_NOLOAD);
+    if (handle) dlclose(handle);
+    return handle != nullptr;
+  }
+
+  TempDir cwd_;
+  InstallTree tree_;
+  LogCapture log_;
+
+ private:
+  std::string savedCwd_;
+};
+
+// Keeps the fake library loaded so its control block survives the loader.
+class FakeLibrary {
+ public:
+  FakeLibrary() : handle_(dlopen(FAKE_LIVE_LIBRARY, RTLD_NOW | RTLD_LOCAL)) {
+    auto get = reinterpret_cast<FakeLiveControl* (*)()>(
+        handle_ ? dlsym(handle_, "fake_live_control") : nullptr);
+    control_ = get ? get() : nullptr;
+    if (control_) control_->reset();
+  }
+  ~FakeLibrary() {
+    if (handle_) dlclose(handle_);
+  }
+  FakeLiveControl* operator->() const { return control_; }
+  bool ok() const { return control_ != nullptr; }
+
+ private:
+  void* handle_;
+  FakeLiveControl* control_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(LoaderTest, LibraryNameDependsOnTheInstalledVersion) {
+  FakeLibrary fake;
+  ASSERT_TRUE(fake.ok());
+  link(FAKE_LIVE_LIBRARY, tree_.addRegular(5) + "zelsolvanelive.so");
+  EXPECT_NE(zel_get_scene_api_linked(5, 5), nullptr);
+  zel_free_scene_api_linked();
+
+  InstallTree six;
+  link(FAKE_LIVE_LIBRARY, six.addRegular(5) + "zelsolvanelive6.so");
+  EXPECT_EQ(zel_get_scene_api_linked(5, 5), nullptr);
+  EXPECT_EQ(solvane_live_loader, nullptr);
+  link(FAKE_LIVE_LIBRARY, six.addRegular(6) + "zelsolvanelive6.so");
+  EXPECT_NE(zel_get_scene_api_linked(5, 6), nullptr);
+  EXPECT_EQ(fake->entryCalls, 2);
+
+  std::string text = log_.text();
+  EXPECT_NE(text.find("shared_library_open: " + tree_.regular(5) + "/zelsolvanelive.so\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("shared_library_open: ./zelsolvanelive.so\n"), std::string::npos) << text;
+  EXPECT_NE(text.find(" WARNING:  NO shared handle\n"), std::string::npos) << text;
+}
+
+TEST_F(LoaderTest, NoInstallationLoadsNothing) {
+  link(FAKE_LIVE_LIBRARY, cwd_ / "zelsolvanelive6.so");
+  EXPECT_EQ(zel_get_scene_api_linked(7, 8), nullptr);
+  EXPECT_EQ(zel_get_query_api(7, 8), nullptr);
+  EXPECT_EQ(solvane_live_loader, nullptr);
+  EXPECT_EQ(log_.text().find("shared_library_open"), std::string::npos);
+}
+
+TEST_F(LoaderTest, CurrentFolderFallbackIsLoadedWithAWarning) {
+  FakeLibrary fake;
+  ASSERT_TRUE(fake.ok());
+  tree_.addRegular(8);
+  link(FAKE_LIVE_LIBRARY, cwd_ / "zelsolvanelive6.so");
+  EXPECT_NE(zel_get_query_api(7, 8), nullptr);
+  EXPECT_EQ(fake->entryCalls, 1);
+  std::string text = log_.text();
+  EXPECT_NE(text.find(" WARNING:  link library loaded from the current folder: "
+                      "./zelsolvanelive6.so (not found as " +
+                      tree_.regular(8) + "/zelsolvanelive6.so)\n"),
+            std::string::npos)
+      << text;
+}
+
+TEST_F(LoaderTest, BothRequestsShareOneLoad) {
+  FakeLibrary fake;
+  ASSERT_TRUE(fake.ok());
+  link(FAKE_LIVE_LIBRARY, tree_.addRegular(8) + "zelsolvanelive6.so");
+  zelScene_api* scene = zel_get_scene_api_linked(7, 8);
+  ASSERT_NE(scene, nullptr);
+  zelSolvaneLiveLoader* loader = solvane_live_loader;
+  void* handle = loader->handle;
+  // A later range has no effect until the loader is freed.
+  EXPECT_NE(zel_get_query_api(1, 2), nullptr);
+  EXPECT_EQ(zel_get_scene_api_linked(7, 8), scene);
+  EXPECT_EQ(solvane_live_loader, loader);
+  EXPECT_EQ(solvane_live_loader->handle, handle);
+  EXPECT_EQ(fake->entryCalls, 1);
+  EXPECT_EQ(fake->liveObjects, 1);
+  std::string text = log_.text();
+  EXPECT_NE(text.find(" DEBUG4:  zel_get_query_api -> solvane_live_loader: 0x"),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(loader->initialize(7, 8), false);  // never reloads
+}
+
+TEST_F(LoaderTest, LibraryWithoutEntryPointGivesNoApi) {
+  link(NO_ENTRY_LIBRARY, tree_.addRegular(8) + "zelsolvanelive6.so");
+  EXPECT_EQ(zel_get_scene_api_linked(7, 8), nullptr);
+  EXPECT_EQ(solvane_live_loader, nullptr);
+  EXPECT_FALSE(loaded(NO_ENTRY_LIBRARY));
+  EXPECT_NE(log_.text().find(" DEBUG4:  Solvane live: 0\n"), std::string::npos) << log_.text();
+}
+
+TEST_F(LoaderTest, FreeingReleasesAndTheNextRequestLoadsAgain) {
+  link(FAKE_LIVE_LIBRARY, tree_.addRegular(8) + "zelsolvanelive6.so");
+  {
+    FakeLibrary fake;
+    ASSERT_TRUE(fake.ok());
+    ASSERT_NE(zel_get_scene_api_linked(7, 8), nullptr);
+    zel_free_scene_api_linked();
+    EXPECT_EQ(solvane_live_loader, nullptr);
+    EXPECT_EQ(fake->liveObjects, 0);
+    zel_free_scene_api_linked();  // harmless twice
+    ASSERT_NE(zel_get_query_api(7, 8), nullptr);
+    EXPECT_EQ(fake->entryCalls, 2);
+    EXPECT_EQ(fake->liveObjects, 1);
+    zel_free_scene_api_linked();
+  }
+  EXPECT_FALSE(loaded(FAKE_LIVE_LIBRARY));
+  ASSERT_NE(zel_get_query_api(7, 8), nullptr);
+  EXPECT_TRUE(loaded(FAKE_LIVE_LIBRARY));
+  zel_free_scene_api_linked();
+  EXPECT_FALSE(loaded(FAKE_LIVE_LIBRARY));
+}

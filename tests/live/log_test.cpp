@@ -1,0 +1,106 @@
+#include "log.h"
+
+#include "live_test_support.h"
+#include "zel_sys.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <ctime>
+#include <regex>
+#include <string>
+
+using livetest::LogCapture;
+using livetest::TempDir;
+
+TEST(LogLine, LayoutOfOneMessage) {
+  LogCapture capture;
+  int line = __LINE__ + 1;
+  ZEL_LOG(logINFO) << "hello " << 42;
+  std::string text = capture.text();
+  std::regex layout("log_test\\.cpp:" + std::to_string(line) +
+                    " - \\d\\d:\\d\\d:\\d\\d\\.\\d{3} INFO:  hello 42\n");
+  EXPECT_TRUE(std::regex_match(text, layout)) << text;
+}
+
+TEST(LogLine, EveryLevelUpToDebug4IsWrittenAndNamed) {
+  LogCapture capture;
+  ZEL_LOG(logERROR) << "a";
+  ZEL_LOG(logWARNING) << "b";
+  ZEL_LOG(logDEBUG) << "c";
+  ZEL_LOG(logDEBUG4) << "d";
+  ZEL_LOG(logNONE) << "never";
+  std::string text = capture.text();
+  EXPECT_NE(text.find(" ERROR:  a\n"), std::string::npos) << text;
+  EXPECT_NE(text.find(" WARNING:  b\n"), std::string::npos) << text;
+  EXPECT_NE(text.find(" DEBUG:  c\n"), std::string::npos) << text;
+  EXPECT_NE(text.find(" DEBUG4:  d\n"), std::string::npos) << text;
+  EXPECT_EQ(text.find("never"), std::string::npos) << text;
+}
+
+TEST(LogLine, SourcePathIsCutAfterTheLastSeparator) {
+  LogCapture capture;
+  { FILELog().Get(logERROR, "C:\\work\\dev\\loader.cpp", 7) << "x"; }
+  { FILELog().Get(logERROR, "a\\b/c.cpp", 8) << "y"; }
+  { FILELog().Get(logERROR, "a/b\\d.cpp", 9) << "z"; }
+  { FILELog().Get(logERROR, "plain.cpp", 10) << "w"; }
+  std::string text = capture.text();
+  std::regex layout(
+      "loader\\.cpp:7 - [^\n]* ERROR:  x\n"
+      "c\\.cpp:8 - [^\n]* ERROR:  y\n"
+      "d\\.cpp:9 - [^\n]* ERROR:  z\n"
+      "plain\\.cpp:10 - [^\n]* ERROR:  w\n");
+  EXPECT_TRUE(std::regex_match(text, layout)) << text;
+}
+
+// A time format longer than the classic 11-byte buffer (as "%X" is in some
+// locales) comes out whole.
+TEST(LogTime, LongFormatsAreNotCut) {
+  std::tm when = {};
+  when.tm_year = 126;
+  when.tm_mon = 11;
+  when.tm_mday = 6;
+  when.tm_hour = 9;
+  when.tm_min = 5;
+  when.tm_sec = 7;
+  when.tm_wday = 0;
+  EXPECT_EQ(formatTime("%X", when, 42999), "09:05:07.042");
+  EXPECT_EQ(formatTime("%H:%M:%S %p %A %d %B %Y", when, 999999),
+            "09:05:07 AM Sunday 06 December 2026.999");
+  EXPECT_EQ(formatTime("", when, 0), "09:05:07.000");
+  EXPECT_TRUE(std::regex_match(NowTime(), std::regex("\\d\\d:\\d\\d:\\d\\d\\.\\d{3}")));
+}
+
+TEST(LogFile, StartsAfreshFromTwentyMebibytes) {
+  TempDir dir;
+  std::string atLimit = dir / "at_limit.log";
+  std::string below = dir / "below.log";
+  livetest::writeFile(atLimit, "");
+  livetest::writeFile(below, "");
+  ASSERT_EQ(truncate(atLimit.c_str(), 20971520), 0);
+  ASSERT_EQ(truncate(below.c_str(), 20971519), 0);
+
+  for (std::string const& path : {atLimit, below}) {
+    FILE* file = Output2FILE::open(path);
+    ASSERT_NE(file, nullptr);
+    std::fputs("x", file);
+    std::fclose(file);
+  }
+  EXPECT_EQ(zel_sys::fileSize(atLimit), 1);
+  EXPECT_EQ(zel_sys::fileSize(below), 20971520);
+}
+
+TEST(LogFile, OpenFailureIsReportedAndRetried) {
+  TempDir dir;
+  testing::internal::CaptureStderr();
+  FILE* file = Output2FILE::open(dir / "missing/sceneapi.log");
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(file, nullptr);
+  EXPECT_EQ(err.rfind("could not open log file:\nopening log: ", 0), 0u) << err;
+
+  livetest::fs::create_directories(dir / "missing");
+  file = Output2FILE::open(dir / "missing/sceneapi.log");
+  EXPECT_NE(file, nullptr);
+  if (file) std::fclose(file);
+}
