@@ -65,8 +65,15 @@ void LightFileFactory::shutdown() {
     if (!stream_) return;
     FILE* stream = stream_;
     stream_ = nullptr;
+    // A write that failed in an earlier flush leaves only the stream's error flag behind;
+    // fclose alone would then report success for an incomplete file.
+    const bool earlierWriteFailed = std::ferror(stream) != 0;
     if (std::fclose(stream) != 0) {
         std::perror("closing file");
+        throw std::runtime_error("could not close file");
+    }
+    if (earlierWriteFailed) {
+        std::fprintf(stderr, "closing file: an earlier write to the file failed\n");
         throw std::runtime_error("could not close file");
     }
 }

@@ -1,0 +1,426 @@
+// The object wrapper, the file factory and the scene nodes, checked on the bytes they
+// produce through the text scene writer.
+#include "DefaultRTModule.h"
+#include "LightCamera.h"
+#include "LightFileFactory.h"
+#include "scene_bytes.h"
+#include "zelsceneapi_oo.h"
+
+#include <gmock/gmock.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using scenetest::sameBytes;
+
+namespace {
+
+const char kHeader[] =
+    "//---tessan:dal:7---\n"
+    "//---import:dal:1---\n"
+    "//---id:1---\n"
+    "// This is a Solvane scene file\n\n";
+const char kBannerAndVersion[] =
+    "#print \"Solvane SceneApi oo 9.0.45  (built Wed Feb 20 12:07:52 2019)\"\n"
+    "version 8\n\n";
+
+// A factory over any stream; it writes no header of its own.
+class StreamFactory : public zel::LightFactory {
+public:
+    StreamFactory(FILE* stream, bool binaryArrays)
+        : writer_(stream ? new zelScene_api_file(stream, binaryArrays) : nullptr) {}
+    ~StreamFactory() override { shutdown(); }
+    zelScene_api* getApi() override { return writer_.get(); }
+    void init(zel::zelSceneapi_oo*) override { ++inits; }
+    void shutdown() override { writer_.reset(); }
+    int inits = 0;
+
+private:
+    std::unique_ptr<zelScene_api_file> writer_;
+};
+
+// Everything a wrapper writes over an in-memory stream, opening included.
+std::string wrapperOutput(const std::function<void(zel::zelSceneapi_oo&)>& body,
+                          bool binaryArrays = false) {
+    char* data = nullptr;
+    size_t size = 0;
+    FILE* stream = open_memstream(&data, &size);
+    {
+        StreamFactory factory(stream, binaryArrays);
+        zel::zelSceneapi_oo oo(&factory);
+        body(oo);
+    }
+    std::fclose(stream);
+    std::string out(data, size);
+    std::free(data);
+    return out;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+std::string tempPath(const std::string& name) {
+    return ::testing::TempDir() + "sceneapi_" + std::to_string(getpid()) + "_" + name;
+}
+
+TEST(SceneOutput, FileOpensWithHeaderBannerAndVersion) {
+    const std::string path = tempPath("opening.svb");
+    {
+        zel::LightFileFactory factory(path);
+        zel::zelSceneapi_oo oo(&factory);
+        ASSERT_NE(oo.get_scene_api(), nullptr);
+    }
+    EXPECT_TRUE(sameBytes(readFile(path), std::string(kHeader) + kBannerAndVersion));
+    std::remove(path.c_str());
+}
+
+TEST(SceneOutput, ImportModuleAsConfiguredForExport) {
+    std::string out = wrapperOutput([](zel::zelSceneapi_oo& oo) {
+        zel::DefaultRTModule defaults;
+        oo.insertNode(defaults);
+
+        zel::DefaultRTModule module;
+        module.setImportMode(true);
+        module.setImportMergeGroups(false);
+        module.setImportMergeObjects(false);
+        module.setImportAdjustEnvironment(true);
+        module.setImportAdjustCamera(true);
+        module.setImportKeepOriginal(true);
+        module.setImportUpVector(1);
+        module.setMeterScale(100.0f);
+        module.setImportSnapToGround(false);
+        module.setImportCenterGeometry(false);
+        module.setExt(false);
+        oo.insertNode(module);
+    });
+    EXPECT_TRUE(sameBytes(out, std::string(kBannerAndVersion) +
+                                   "load \"zelrtopt.so\" {\n"
+                                   "\"import_mode\" on,\n"
+                                   "\"import_merge_groups\" on,\n"
+                                   "\"import_merge_objects\" on,\n"
+                                   "\"import_up_vector\" 0,\n"
+                                   "\"meter_scale\" 1,\n"
+                                   "\"import_keep_original\" off,\n"
+                                   "\"import_center_geometry\" on,\n"
+                                   "\"import_snap_to_ground\" off,\n"
+                                   "\"import_adjust_camera\" on,\n"
+                                   "\"import_adjust_environment\" on,\n"
+                                   "\"ext\" on,\n"
+                                   "}\n"
+                                   "load \"zelrtopt.so\" {\n"
+                                   "\"import_mode\" on,\n"
+                                   "\"import_merge_groups\" off,\n"
+                                   "\"import_merge_objects\" off,\n"
+                                   "\"import_up_vector\" 1,\n"
+                                   "\"meter_scale\" 100,\n"
+                                   "\"import_keep_original\" on,\n"
+                                   "\"import_center_geometry\" off,\n"
+                                   "\"import_snap_to_ground\" off,\n"
+                                   "\"import_adjust_camera\" on,\n"
+                                   "\"import_adjust_environment\" on,\n"
+                                   "\"ext\" off,\n"
+                                   "}\n"));
+}
+
+const char kEnvironment[] =
+    "reflection map \"zel_envmap\" {\n"
+    "\"texture\" \"startup.hdr\",\n"
+    "\"format\" 3,\n"
+    "\"radius\" 25,\n"
+    "}\n";
+
+TEST(SceneOutput, CameraWithEnvironmentShaderAndTransform) {
+    std::string out = wrapperOutput([](zel::zelSceneapi_oo& oo) {
+        zel::LightCamera camera("Camera.1");
+        camera.setPosition(1, 2, 3);
+        camera.setDirection(0, 0, 1);
+        camera.setUp(0, 1, 0.5f);
+        camera.setFov(45);
+        zelMatrix m;
+        m.make_identity();
+        m.m[14] = -10;
+        camera.setTransform(m);
+        oo.insertNode(camera);
+    });
+    EXPECT_TRUE(sameBytes(out, std::string(kBannerAndVersion) +
+                                   "\ncamera \"Camera.1\" {\n"
+                                   "projection \"perspective\"\n"
+                                   "fov 45\n" +
+                                   kEnvironment +
+                                   "position 1 2 3\n"
+                                   "direction 0 0 1\n"
+                                   "up 0 1 0.5\n"
+                                   "transform 1 0 0 0 0 1 0 0 0 0 1 0 0 0 -10 1\n"
+                                   "}\n"));
+}
+
+TEST(SceneOutput, OrthographicCameraWithoutTransform) {
+    std::string out = wrapperOutput([](zel::zelSceneapi_oo& oo) {
+        zel::LightCamera camera("ortho");
+        camera.setProjection(zel::LightCamera::ORTHOGRAPHIC);
+        oo.insertNode(camera);
+    });
+    EXPECT_TRUE(sameBytes(out, std::string(kBannerAndVersion) +
+                                   "\ncamera \"ortho\" {\n"
+                                   "projection \"orthographic\"\n" +
+                                   kEnvironment +
+                                   "position 0 0 0\n"
+                                   "direction 0 0 -1\n"
+                                   "up 0 1 0\n"
+                                   "}\n"));
+}
+
+TEST(SceneOutput, MaterialWithCapturedSubShader) {
+    std::string out = wrapperOutput([](zel::zelSceneapi_oo& oo) {
+        zelScene_api* api = oo.get_scene_api();
+        api->shader_begin(nullptr, "zel_texture");
+        oo.set_parameter("file", std::string("wood.png"));
+        api->shader_end();
+        zelShader* texture = api->shader_get();
+        api->shader_begin(nullptr, "zel_material");
+        oo.set_parameter("color", zelColor(1, 0.5f, 0.25f));
+        api->set_subshader("diffuse", texture);
+        api->shader_end();
+        zelShader* material = api->shader_get();
+        api->material_begin("wood", true);
+        api->material_set_shader(SHADER_SURFACE, material);
+        api->material_end();
+    });
+    EXPECT_TRUE(sameBytes(out, std::string(kBannerAndVersion) +
+                                   "material \"wood\" {\n"
+                                   "surface \"zel_material\" {\n"
+                                   "\"color\" 1 0.5 0.25,\n"
+                                   "\"diffuse\" ! \"zel_texture\" {\n"
+                                   "\"file\" \"wood.png\",\n"
+                                   "},\n"
+                                   "}\n"
+                                   "}\n"));
+}
+
+TEST(SceneOutput, WrapperNumbersShadersAndInstances) {
+    std::string out = wrapperOutput([](zel::zelSceneapi_oo& oo) {
+        for (int expected = 1; expected <= 3; ++expected) {
+            EXPECT_EQ(oo.shaderBegin("zel_texture"), expected);
+            oo.shaderEnd();
+        }
+        EXPECT_EQ(oo.createInstanceID(), 1);
+        EXPECT_EQ(oo.createInstanceID(), 2);
+        oo.setSceneapi(oo.get_scene_api());
+        EXPECT_EQ(oo.createInstanceID(), 1);
+        EXPECT_EQ(oo.shaderBegin("zel_texture"), 1);
+        oo.shaderEnd();
+    });
+    EXPECT_TRUE(sameBytes(out, std::string(kBannerAndVersion) +
+                                   "#define shader 1 zel_texture {\n}\n"
+                                   "#define shader 2 zel_texture {\n}\n"
+                                   "#define shader 3 zel_texture {\n}\n"
+                                   "id 1\n"
+                                   "id 2\n"
+                                   "id 1\n"
+                                   "#define shader 1 zel_texture {\n}\n"));
+}
+
+TEST(SceneOutput, WrapperTypedSettersAndArrays) {
+    std::string out = wrapperOutput([](zel::zelSceneapi_oo& oo) {
+        EXPECT_TRUE(oo.set_parameter("on", true));
+        EXPECT_TRUE(oo.set_parameter("off", false));
+        EXPECT_TRUE(oo.set_parameter("int", 3));
+        EXPECT_TRUE(oo.set_parameter("float", 0.25f));
+        EXPECT_TRUE(oo.set_parameter("double", 0.25));
+        EXPECT_TRUE(oo.set_parameter("vector", zelVector{1, 2, 3}));
+        EXPECT_TRUE(oo.set_parameter("text", std::string("t")));
+        EXPECT_TRUE(oo.set_vec3_array("seven", {1, 2, 3, 4, 5, 6, 7}));
+        EXPECT_TRUE(oo.set_array("empty", std::vector<float>{}));
+        EXPECT_TRUE(oo.set_array("ints", std::vector<int>{4, 5}));
+        EXPECT_TRUE(oo.set_array("doubles", std::vector<double>{0.5}));
+        zelMatrix m;
+        m.make_identity();
+        EXPECT_TRUE(oo.set_array("mats", std::vector<zelMatrix>{m}));
+        oo.set_transform(m, true);
+        oo.set_transform(m);
+        oo.set_flags(3);
+        oo.setProgress("p", 1.0f);
+        EXPECT_TRUE(oo.begin_group("g"));
+        oo.end_group();
+        EXPECT_THROW(
+            {
+                try {
+                    oo.set_parameter("raw", "text");
+                } catch (const std::invalid_argument& e) {
+                    EXPECT_STREQ(e.what(), "const char * are deprecated");
+                    throw;
+                }
+            },
+            std::invalid_argument);
+    });
+    EXPECT_TRUE(sameBytes(out, std::string(kBannerAndVersion) +
+                                   "\"on\" on,\n"
+                                   "\"off\" off,\n"
+                                   "\"int\" 3,\n"
+                                   "\"float\" 0.25,\n"
+                                   "\"double\" 0.2500000000000000,\n"
+                                   "\"vector\" 1 2 3,\n"
+                                   "\"text\" \"t\",\n"
+                                   "\"seven\" [ 1 2 3,4 5 6 ] ,\n"
+                                   "\"empty\" [ ] ,\n"
+                                   "\"ints\" [ 4,5 ] ,\n"
+                                   "\"doubles\" [ 0.5000000000000000 ] ,\n"
+                                   "\"mats\" [ 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 \n] ,\n"
+                                   "set transform 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1\n"
+                                   "transform 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1\n"
+                                   "flags 3\n"
+                                   "progress \"p\" 1.000\n\n"
+                                   "\ngroup \"g\" {\n"
+                                   "}\n"));
+}
+
+TEST(SceneOutput, WrapperWithoutSceneApiStaysEmpty) {
+    StreamFactory factory(nullptr, true);
+    zel::zelSceneapi_oo oo(&factory);
+    EXPECT_EQ(oo.get_scene_api(), nullptr);
+    EXPECT_EQ(factory.inits, 0);
+    EXPECT_FALSE(oo.set_parameter("x", 1));
+    EXPECT_FALSE(oo.begin_group("g"));
+    EXPECT_EQ(oo.shaderBegin("t"), 1);
+    oo.insertNode(zel::DefaultRTModule());
+    oo.insertNode(zel::LightCamera("c"));
+}
+
+TEST(FileFactory, OpenFailureNamesThePath) {
+    const std::string path = tempPath("missing-folder") + "/scene.svb";
+    ::testing::internal::CaptureStderr();
+    try {
+        zel::LightFileFactory factory(path);
+        ADD_FAILURE() << "opening a file in a missing folder succeeded";
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(std::string(e.what()), "could not open file: \"" + path + "\"");
+    }
+    EXPECT_THAT(::testing::internal::GetCapturedStderr(), ::testing::StartsWith("opening file: "));
+}
+
+// /dev/full accepts the open and the buffered writes, and fails the flush at close.
+TEST(FileFactory, CloseFailureThrowsOnceAndNeverFromTheDestructor) {
+    if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full on this machine";
+    {
+        zel::LightFileFactory factory("/dev/full");
+        zel::zelSceneapi_oo oo(&factory);
+        std::fflush(nullptr);  // the write fails here already; close must still report it
+        ::testing::internal::CaptureStderr();
+        EXPECT_THROW(
+            {
+                try {
+                    factory.shutdown();
+                } catch (const std::runtime_error& e) {
+                    EXPECT_STREQ(e.what(), "could not close file");
+                    throw;
+                }
+            },
+            std::runtime_error);
+        EXPECT_THAT(::testing::internal::GetCapturedStderr(),
+                    ::testing::StartsWith("closing file: "));
+        EXPECT_NO_THROW(factory.shutdown());  // nothing left to close
+        EXPECT_EQ(factory.getApi(), nullptr);
+    }
+    ::testing::internal::CaptureStderr();
+    EXPECT_NO_THROW({
+        zel::LightFileFactory factory("/dev/full");
+        zel::zelSceneapi_oo oo(&factory);
+    });
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_THAT(err, ::testing::HasSubstr("closing file: "));
+    EXPECT_THAT(err, ::testing::HasSubstr("could not close file: \"/dev/full\""));
+}
+
+// "-" writes the scene to the standard output the process started with and sends any
+// other standard output of the process to standard error. Run in a child process so
+// that the test runner's own descriptors stay untouched.
+TEST(FileFactory, DashWritesToStandardOutputAndDivertsTheRest) {
+    const std::string outPath = tempPath("dash.out");
+    const std::string errPath = tempPath("dash.err");
+    std::fflush(stdout);
+    std::fflush(stderr);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        FILE* out = std::freopen(outPath.c_str(), "wb", stdout);
+        FILE* err = std::freopen(errPath.c_str(), "wb", stderr);
+        if (!out || !err) _exit(2);
+        try {
+            zel::LightFileFactory factory("-");
+            zel::zelSceneapi_oo oo(&factory);
+            std::printf("stray output\n");
+            std::fflush(stdout);
+            oo.get_scene_api()->add_comment("// end\n");
+            factory.shutdown();
+        } catch (...) {
+            _exit(3);
+        }
+        std::fflush(stdout);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(sameBytes(readFile(outPath), std::string(kHeader) + kBannerAndVersion + "// end\n"));
+    EXPECT_EQ(readFile(errPath), "stray output\n");
+    std::remove(outPath.c_str());
+    std::remove(errPath.c_str());
+}
+
+// A scene touching text, binary blocks and captured shaders.
+void sampleScene(zel::zelSceneapi_oo& oo) {
+    zel::DefaultRTModule module;
+    oo.insertNode(module);
+    zel::LightCamera camera("cam");
+    oo.insertNode(camera);
+    oo.begin_group("root");
+    oo.set_array("points", std::vector<float>{0, 1, 2, 3, 4, 5});
+    oo.set_array("indices", std::vector<int>{0, 1, 2});
+    zelScene_api* api = oo.get_scene_api();
+    api->initialize_array_mode("uv");
+    for (float f = 0; f < 4; ++f) api->set_array_parameter(TYPE_FLOAT, &f);
+    api->finalize_array_mode();
+    api->shader_begin(nullptr, "zel_texture");
+    oo.set_array("weights", std::vector<float>{0.5f});
+    api->shader_end();
+    zelShader* s = api->shader_get();
+    api->material_begin("m", false);
+    api->material_set_shader(SHADER_SURFACE, s);
+    api->material_end();
+    oo.end_group();
+}
+
+TEST(FileFactory, FileAndMemoryStreamGiveTheSameBytes) {
+    FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    {
+        StreamFactory factory(file, true);
+        zel::zelSceneapi_oo oo(&factory);
+        sampleScene(oo);
+    }
+    std::fflush(file);
+    std::string fromFile;
+    std::rewind(file);
+    char chunk[4096];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) fromFile.append(chunk, n);
+    std::fclose(file);
+
+    std::string fromMemory = wrapperOutput(sampleScene, true);
+    EXPECT_GT(fromMemory.size(), 200u);
+    EXPECT_TRUE(sameBytes(fromFile, fromMemory));
+}
+
+}  // namespace
