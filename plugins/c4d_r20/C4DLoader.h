@@ -48,6 +48,14 @@ public:
                       const maxon::Vec3<double, 1ll>* points, ZelMat mat, UVWTag* uvwTag,
                       const void* uvwData, NormalTag* normalTag,
                       maxon::Vec3<float, 1ll>* phongNormals, std::set<int>& usedPolygons);
+  // Writes one material group as one renderer object, like writeTriangles, from an
+  // ascending list of polygons that have no material yet. Polygons with a point
+  // index outside 0 .. pointCount - 1 are left out.
+  void writeTriangleGroup(const char* name, const int32_t* group, size_t count,
+                          const CPolygon* polygons, const maxon::Vec3<double, 1ll>* points,
+                          int32_t pointCount, const ZelMat& mat, UVWTag* uvwTag,
+                          const void* uvwData, NormalTag* normalTag, const void* normalData,
+                          const maxon::Vec3<float, 1ll>* phongNormals);
 
   // Hair.
   void writeHairObject(HairObject* hair, std::vector<BaseTag*> tags, float progressShare);
@@ -89,6 +97,14 @@ public:
   BaseDocument* document;
   bool selectionOnly;
   std::set<uint64_t> selectedGuids;
+
+  // Working storage of the polygon writer, kept so that big meshes reuse it:
+  // point index to vertex index of the group being written (-1 for none; all
+  // -1 between groups), the polygons of that group, and per polygon of the
+  // object being written whether it has its material.
+  std::vector<int32_t> pointVertex;
+  std::vector<int32_t> groupPolygons;
+  std::vector<uint8_t> polygonUsed;
 };
 
 // Orders the component tracks (second description level minus 1000) of one
