@@ -138,19 +138,6 @@ TEST(WriterStatements, CommentsPrintsAndErrorsAreVerbatim) {
                           "#error \"bad %s\"\n"));
 }
 
-TEST(WriterStatements, TypeQueriesAndGeometry) {
-    writeToMemory([](zelScene_api_file& w) {
-        EXPECT_EQ(w.get_parameter_type("x"), TYPE_STRING);
-        EXPECT_EQ(w.get_array_type(), TYPE_STRING);
-        EXPECT_EQ(w.geometry_get(), nullptr);
-        EXPECT_FALSE(w.connect("localhost", 3141, 1));
-        EXPECT_FALSE(w.disconnect());
-        int a = 11, b = 12, c = 13;
-        EXPECT_FALSE(w.get_version(a, b, c));
-        EXPECT_EQ(a + b + c, 36);
-    });
-}
-
 TEST(WriterBlockKinds, OptionsCameraAndImageRefusedInsideAnotherBlock) {
     std::string out = writeToMemory([](zelScene_api_file& w) {
         EXPECT_TRUE(w.object_begin("o", true));
@@ -244,26 +231,6 @@ TEST(WriterShaders, NamedAndNumberedShadersAndMaterialReferences) {
                           "// assuming surface shader\n"
                           "surface 6\n"
                           "}\n"
-                          "}\n"));
-}
-
-TEST(WriterShaders, CapturedShaderTextWrittenWhereTheHandleIsUsed) {
-    std::string out = writeToMemory([](zelScene_api_file& w) {
-        EXPECT_TRUE(w.shader_begin(nullptr, "zel_texture"));
-        w.set_parameter_float("scale", 2.0f);
-        w.shader_end();
-        zelShader* tex = w.shader_get();
-        ASSERT_NE(tex, nullptr);
-        w.material_begin("m", true);
-        w.material_set_shader(static_cast<zelShader_type>(9), tex);
-        w.material_set_shader(SHADER_SHADOW, tex);
-        w.material_end();
-    });
-    EXPECT_TRUE(sameBytes(out,
-                          "material \"m\" {\n"
-                          "// assuming surface shader\n"
-                          "surface \"zel_texture\" {\n\"scale\" 2,\n}\n"
-                          "shadow \"zel_texture\" {\n\"scale\" 2,\n}\n"
                           "}\n"));
 }
 

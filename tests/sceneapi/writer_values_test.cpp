@@ -114,20 +114,4 @@ TEST(WriterValues, StringTokensNeedingHexForm) {
                           "}\n"));
 }
 
-TEST(WriterValues, BareStyleWritesTheNameAsItIs) {
-    std::string out = writeToMemory([](zelScene_api_file& w) {
-        w.object_begin("o", true);
-        w.set_parameter_int("two words", 1);
-        w.set_parameter_color("tint", 0.5f, 0.5f, 1.0f);
-        w.set_parameter("label", TYPE_STRING, "a\"b");
-        w.object_end();
-    });
-    EXPECT_TRUE(sameBytes(out,
-                          "object \"o\" {\n"
-                          "two words 1\n"
-                          "tint 0.5 0.5 1\n"
-                          "label xX612262\n"
-                          "}\n"));
-}
-
 }  // namespace

@@ -419,35 +419,40 @@ void zelScene_api_file::print_array(zelType base, const zelArray* array) {
 
 void zelScene_api_file::install() {}
 
-void zelScene_api_file::open_block_quoted(const char* keyword, char const* name) {
+// Keyword (indented), the name token (never indented), " {", one level deeper.
+void zelScene_api_file::open_block(const char* keyword, char const* name) {
     print_out("%s", keyword);
     print_string_at_depth(name, 0);
     print_ni(" {\n");
     ++depth_;
+}
+
+void zelScene_api_file::close_block() {
+    --depth_;
+    print_out("}\n");
+}
+
+void zelScene_api_file::enter_style(bool bare) {
     styleStack_.push(bareStyle_);
+    bareStyle_ = bare;
 }
 
 bool zelScene_api_file::group_begin(char const* name, bool placed) {
     print_ni("\n");
     if (!placed) print_out("#define ");
-    print_out("group ");
-    print_string_at_depth(name, 0);
-    print_ni(" {\n");
-    ++depth_;
-    styleStack_.push(bareStyle_);
-    bareStyle_ = true;
+    open_block("group ", name);
+    enter_style(true);
     return true;
 }
 
 void zelScene_api_file::group_end() {
-    --depth_;
-    print_out("}\n");
+    close_block();
     bareStyle_ = styleStack_.pop();
 }
 
 bool zelScene_api_file::object_begin(char const* name, bool placed) {
-    open_block_quoted(placed ? "object " : "#define object ", name);
-    bareStyle_ = true;
+    open_block(placed ? "object " : "#define object ", name);
+    enter_style(true);
     blockKind_ = BLOCK_OBJECT;
     objectFlags_ = 0;
     return true;
@@ -457,98 +462,69 @@ void zelScene_api_file::object_end() {
     bareStyle_ = styleStack_.pop();
     blockKind_ = BLOCK_NONE;
     if (objectFlags_ & kInvisibleFlag) print_out("invisible on\n");
-    --depth_;
-    print_out("}\n");
+    close_block();
 }
 
 bool zelScene_api_file::geometry_use(char const* name) {
-    open_block_quoted("geometry ", name);
-    bareStyle_ = false;
+    open_block("geometry ", name);
+    enter_style(false);
     return true;
 }
 
 void zelScene_api_file::geometry_end() {
-    --depth_;
-    print_out("}\n");
+    close_block();
     bareStyle_ = styleStack_.pop();
 }
 
 bool zelScene_api_file::animation_begin(char const* name, char const* kind) {
     print_out("animation ");
     print_string_at_depth(name, 0);
-    print_out(" ");
-    print_string_at_depth(kind, 0);
-    print_ni(" {\n");
-    ++depth_;
-    styleStack_.push(bareStyle_);
-    bareStyle_ = false;
+    open_block(" ", kind);
+    enter_style(false);
     return true;
 }
 
 void zelScene_api_file::animation_end() {
-    --depth_;
-    print_out("}\n");
+    close_block();
     bareStyle_ = styleStack_.pop();
 }
 
 bool zelScene_api_file::accel_use(char const* name) {
-    open_block_quoted("\naccel ", name);
-    bareStyle_ = false;
+    open_block("\naccel ", name);
+    enter_style(false);
     return true;
 }
 
 void zelScene_api_file::accel_end() {
-    --depth_;
-    print_out("}\n");
+    close_block();
     bareStyle_ = styleStack_.pop();
 }
 
 bool zelScene_api_file::light_begin(char const* name) {
     print_ni("\n");
-    print_out("light ");
-    print_string_at_depth(name, 0);
-    print_ni(" {\n");
-    ++depth_;
+    open_block("light ", name);
     return true;
 }
 
-void zelScene_api_file::light_end() {
-    --depth_;
-    print_out("}\n");
-}
+void zelScene_api_file::light_end() { close_block(); }
 
 bool zelScene_api_file::module_begin(char const* name) {
-    print_out("load ");
-    print_string_at_depth(name, 0);
-    print_ni(" {\n");
-    ++depth_;
+    open_block("load ", name);
     return true;
 }
 
-void zelScene_api_file::module_end() {
-    --depth_;
-    print_out("}\n");
-}
+void zelScene_api_file::module_end() { close_block(); }
 
 bool zelScene_api_file::matrix_begin(char const* name) {
-    print_out("#define matrix ");
-    print_string_at_depth(name, 0);
-    print_ni(" {\n");
-    ++depth_;
+    open_block("#define matrix ", name);
     return true;
 }
 
-void zelScene_api_file::matrix_end() {
-    --depth_;
-    print_out("}\n");
-}
+void zelScene_api_file::matrix_end() { close_block(); }
 
 bool zelScene_api_file::material_begin(char const* name, bool placed) {
     if (!placed) print_out("\n#define ");
-    print_out("material ");
-    print_string_at_depth(name, 0);
-    print_ni(" {\n");
-    ++depth_;
+    open_block("material ", name);
     return true;
 }
 
@@ -559,43 +535,40 @@ bool zelScene_api_file::material_use(char const* name) {
     return true;
 }
 
-void zelScene_api_file::material_end() {
-    --depth_;
-    print_out("}\n");
-}
+void zelScene_api_file::material_end() { close_block(); }
 
-bool zelScene_api_file::options_begin() {
+// Options, camera and image blocks are refused while one of them or an object is open.
+bool zelScene_api_file::begin_kind(int32_t kind) {
     if (blockKind_ != BLOCK_NONE) return false;
     capture_ = false;
     bareStyle_ = true;
-    blockKind_ = BLOCK_OPTIONS;
+    blockKind_ = kind;
+    return true;
+}
+
+void zelScene_api_file::end_kind(int32_t kind) {
+    if (blockKind_ == kind) close_block();
+    bareStyle_ = false;
+    blockKind_ = BLOCK_NONE;
+}
+
+bool zelScene_api_file::options_begin() {
+    if (!begin_kind(BLOCK_OPTIONS)) return false;
     print_out("\noptions {\n");
     ++depth_;
     return true;
 }
 
-void zelScene_api_file::options_end() {
-    if (blockKind_ == BLOCK_OPTIONS) {
-        --depth_;
-        print_out("}\n");
-    }
-    bareStyle_ = false;
-    blockKind_ = BLOCK_NONE;
-}
+void zelScene_api_file::options_end() { end_kind(BLOCK_OPTIONS); }
 
 bool zelScene_api_file::camera_begin(char const* name) {
-    if (blockKind_ != BLOCK_NONE) return false;
-    capture_ = false;
-    bareStyle_ = true;
-    blockKind_ = BLOCK_CAMERA;
+    if (!begin_kind(BLOCK_CAMERA)) return false;
     if (name) {
-        print_out("\ncamera ");
-        print_string_at_depth(name, 0);
-        print_ni(" {\n");
+        open_block("\ncamera ", name);
     } else {
         print_out("\ncamera {\n");
+        ++depth_;
     }
-    ++depth_;
     return true;
 }
 
@@ -604,33 +577,16 @@ bool zelScene_api_file::camera_modify(char const* name) {
     return camera_begin(name);
 }
 
-void zelScene_api_file::camera_end() {
-    if (blockKind_ == BLOCK_CAMERA) {
-        --depth_;
-        print_out("}\n");
-    }
-    bareStyle_ = false;
-    blockKind_ = BLOCK_NONE;
-}
+void zelScene_api_file::camera_end() { end_kind(BLOCK_CAMERA); }
 
 bool zelScene_api_file::image_begin() {
-    if (blockKind_ != BLOCK_NONE) return false;
-    capture_ = false;
-    bareStyle_ = true;
-    blockKind_ = BLOCK_IMAGE;
+    if (!begin_kind(BLOCK_IMAGE)) return false;
     print_out("\nimage {\n");
     ++depth_;
     return true;
 }
 
-void zelScene_api_file::image_end() {
-    if (blockKind_ == BLOCK_IMAGE) {
-        --depth_;
-        print_out("}\n");
-    }
-    bareStyle_ = false;
-    blockKind_ = BLOCK_NONE;
-}
+void zelScene_api_file::image_end() { end_kind(BLOCK_IMAGE); }
 
 bool zelScene_api_file::output_begin(char const* a, char const* b, char const* c) {
     bareStyle_ = false;
@@ -647,24 +603,20 @@ bool zelScene_api_file::output_begin(char const* a, char const* b, char const* c
 
 void zelScene_api_file::output_end() {
     bareStyle_ = true;
-    --depth_;
-    print_out("}\n");
+    close_block();
 }
 
-void zelScene_api_file::transform(zelMatrix const& m) {
+// Each element is rounded to single precision before it is formatted.
+void zelScene_api_file::write_transform(const char* keyword, zelMatrix const& m) {
     float r[16];
     for (int k = 0; k < 16; ++k) r[k] = static_cast<float>(m.m[k]);
-    print_out("transform %g %g %g %g %g %g %g %g %g %g %g %g %g %g %g %g\n", r[0], r[1], r[2],
+    print_out("%s %g %g %g %g %g %g %g %g %g %g %g %g %g %g %g %g\n", keyword, r[0], r[1], r[2],
               r[3], r[4], r[5], r[6], r[7], r[8], r[9], r[10], r[11], r[12], r[13], r[14], r[15]);
 }
 
-void zelScene_api_file::transform_set(zelMatrix const& m) {
-    float r[16];
-    for (int k = 0; k < 16; ++k) r[k] = static_cast<float>(m.m[k]);
-    print_out("set transform %g %g %g %g %g %g %g %g %g %g %g %g %g %g %g %g\n", r[0], r[1],
-              r[2], r[3], r[4], r[5], r[6], r[7], r[8], r[9], r[10], r[11], r[12], r[13], r[14],
-              r[15]);
-}
+void zelScene_api_file::transform(zelMatrix const& m) { write_transform("transform", m); }
+
+void zelScene_api_file::transform_set(zelMatrix const& m) { write_transform("set transform", m); }
 
 void zelScene_api_file::scale(double const& x, double const& y, double const& z) {
     print_out("scale %g %g %g\n", x, y, z);
@@ -681,24 +633,23 @@ void zelScene_api_file::translate(double const& x, double const& y, double const
 // ---------------------------------------------------------------------------
 // Shaders
 
-void zelScene_api_file::material_set_shader(zelShader_type kind, int shaderId) {
-    int k = kind;
-    if (k < SHADER_SURFACE || k > SHADER_REFLECTION_MAP) {
+// Slot keyword of a material shader; an unknown kind is announced and taken as surface.
+const char* zelScene_api_file::shader_kind_keyword(zelShader_type kind) {
+    if (kind < SHADER_SURFACE || kind > SHADER_REFLECTION_MAP) {
         print_out("// assuming surface shader\n");
-        k = SHADER_SURFACE;
+        return kShaderKindNames[SHADER_SURFACE];
     }
-    print_out("%s", kShaderKindNames[k]);
+    return kShaderKindNames[kind];
+}
+
+void zelScene_api_file::material_set_shader(zelShader_type kind, int shaderId) {
+    print_out("%s", shader_kind_keyword(kind));
     print_ni(" %d\n", shaderId);
 }
 
 void zelScene_api_file::material_set_shader(zelShader_type kind, zelShader* shader) {
     if (!shader) return;
-    int k = kind;
-    if (k < SHADER_SURFACE || k > SHADER_REFLECTION_MAP) {
-        print_out("// assuming surface shader\n");
-        k = SHADER_SURFACE;
-    }
-    print_out("%s ", kShaderKindNames[k]);
+    print_out("%s ", shader_kind_keyword(kind));
     print_shader_string(shader);
     print_out("\n");
 }
@@ -706,8 +657,7 @@ void zelScene_api_file::material_set_shader(zelShader_type kind, zelShader* shad
 bool zelScene_api_file::shader_begin(char const* type, int shaderId) {
     captureStack_.push(capture_);
     shaderStack_.push(current_);
-    styleStack_.push(bareStyle_);
-    bareStyle_ = false;
+    enter_style(false);
     capture_ = false;
     print_out("#define shader %d %s {\n", shaderId, type ? type : "");
     ++depth_;
@@ -717,8 +667,7 @@ bool zelScene_api_file::shader_begin(char const* type, int shaderId) {
 bool zelScene_api_file::shader_begin(char const* name, char const* type) {
     captureStack_.push(capture_);
     shaderStack_.push(current_);
-    styleStack_.push(bareStyle_);
-    bareStyle_ = false;
+    enter_style(false);
     if (name) {
         capture_ = false;
         print_out("#define shader ");

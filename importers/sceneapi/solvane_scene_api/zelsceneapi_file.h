@@ -134,7 +134,13 @@ private:
     void print_element(zelType base, const unsigned char* element);
     void print_array(zelType base, const zelArray* array);
     void write_binary_block(char letter, uint32_t count, const void* payload, size_t bytes);
-    void open_block_quoted(const char* keyword, char const* name);
+    void open_block(const char* keyword, char const* name);
+    void close_block();
+    void enter_style(bool bare);  // saves the parameter style, then sets it
+    bool begin_kind(int32_t kind);
+    void end_kind(int32_t kind);
+    void write_transform(const char* keyword, zelMatrix const& m);
+    const char* shader_kind_keyword(zelShader_type kind);
 
     FILE* stream_;
     bool binaryArrays_;
