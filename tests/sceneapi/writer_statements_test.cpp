@@ -347,6 +347,7 @@ TEST(WriterNullInput, NullNamesAndStringsAreEmptyTokens) {
         w.set_parameter(nullptr, TYPE_STRING, nullptr);
         const char* none = nullptr;
         w.set_parameter("ref", TYPE_STRING_REF, &none);
+        w.set_parameter("noref", TYPE_STRING_REF, nullptr);
         w.set_attribute(nullptr, nullptr);
         w.add_comment(nullptr);
         w.print(nullptr);
@@ -358,6 +359,7 @@ TEST(WriterNullInput, NullNamesAndStringsAreEmptyTokens) {
                           "}\n"
                           "\"\" \"\",\n"
                           "\"ref\" \"\",\n"
+                          "\"noref\" \"\",\n"
                           "attribute \"\" \"\"\n"
                           "#print \"\"\n"
                           "\"s\" ! ,\n"));

@@ -234,7 +234,8 @@ void zelScene_api_file::print_shader_string(const zelShader* shader) {
 }
 
 void zelScene_api_file::print_type(zelType type, void const* value) {
-    if (!value && type != TYPE_STRING) return;
+    // A missing string is the empty string; any other missing value writes nothing.
+    if (!value && type != TYPE_STRING && type != TYPE_STRING_REF) return;
     if (type & TYPE_ARRAY) {
         print_array(static_cast<zelType>(type & ~TYPE_ARRAY), static_cast<const zelArray*>(value));
         return;
@@ -278,7 +279,7 @@ void zelScene_api_file::print_type(zelType type, void const* value) {
         print_string_at_depth(static_cast<const char*>(value), 0);
         break;
     case TYPE_STRING_REF: {
-        const char* ref = *static_cast<const char* const*>(value);
+        const char* ref = value ? *static_cast<const char* const*>(value) : nullptr;
         std::string copy = ref ? ref : "";
         print_string_at_depth(copy.c_str(), 0);
         break;
