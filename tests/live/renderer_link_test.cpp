@@ -1,0 +1,247 @@
+#include "RepeatLinkFactory.h"
+#include "link_net.h"
+#include "live_scene_api.h"
+#include "query_api.h"
+#include "renderer_core.h"
+#include "zelsceneapi_file.h"
+
+#include "live_test_support.h"
+
+#include <gtest/gtest.h>
+#include <tinyxml.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <thread>
+
+using livetest::TempDir;
+using solvane_renderer::RendererState;
+
+namespace {
+
+char const kDemoScene[] =
+    "version 8\n"
+    "group \"demo\" {\n"
+    "group \"Cube\" {\n"
+    "}\n"
+    "}\n";
+
+// A scene with one top-level group, as the scene writer puts it.
+std::string writtenScene(char const* group) {
+  char* data = nullptr;
+  std::size_t size = 0;
+  FILE* memory = open_memstream(&data, &size);
+  {
+    zelScene_api_file writer(memory, true);
+    writer.group_begin(group, true);
+    writer.group_end();
+  }
+  std::fclose(memory);
+  std::string text(data, size);
+  std::free(data);
+  return text;
+}
+
+// Serves the renderer's XML to the live factory's selection, as the query
+// API would after fetching it.
+class XmlQuery : public zelQuery_api {
+ public:
+  std::string instances;
+  std::string scene;
+  char const* get_instances() override { return instances.c_str(); }
+  bool attach(std::int64_t) override { return true; }
+  bool is_attached() const override { return true; }
+  void detach() override {}
+  int get_port() const override { return 0; }
+  std::int64_t get_process_id() const override { return 0; }
+  char const* get_scene() override { return scene.c_str(); }
+};
+
+solvane_link::RunningRenderer renderer(std::int64_t pid, int port) {
+  solvane_link::RunningRenderer r;
+  r.versionMajor = solvane_renderer::kVersionMajor;
+  r.processId = pid;
+  r.port = port;
+  return r;
+}
+
+// A listening socket on a port the system picks.
+class EphemeralListener {
+ public:
+  EphemeralListener() {
+    fd_ = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = 0;
+    bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    listen(fd_, 4);
+    socklen_t length = sizeof address;
+    getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+  }
+  ~EphemeralListener() { close(); }
+  void close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+  int fd() const { return fd_; }
+  int port() const { return port_; }
+
+ private:
+  int fd_ = -1;
+  int port_ = 0;
+};
+
+}  // namespace
+
+TEST(RendererScene, XmlReadsAsEmptyUntilAModelArrives) {
+  TempDir dir;
+  RendererState state(4242, 3141, dir / "scenes");
+  XmlQuery query;
+  query.instances = solvane_link::QueryApi::instancesXml({renderer(4242, 3141)});
+  query.scene = state.sceneXml();
+  zel::RepeatLinkFactory render;
+  render.setVersionRange(7, 8);
+  zel::SolvaneInstance chosen = render.getValidInstance(&query, render.getInstances(&query));
+  EXPECT_EQ(chosen.process_id, 4242);
+  EXPECT_EQ(chosen.livelink_port, 3141);
+  EXPECT_EQ(chosen.version, 8);
+
+  solvane_renderer::Received received = state.receive(kDemoScene, 1);
+  EXPECT_TRUE(received.ok);
+  EXPECT_EQ(received.reply, "OK 3");
+  query.scene = state.sceneXml();
+  EXPECT_EQ(render.getValidInstance(&query, render.getInstances(&query)).version, 0);
+
+  zel::RepeatLinkFactory update;
+  update.setVersionRange(7, 8);
+  update.setUpdate(true);
+  update.setModelName("demo");
+  EXPECT_EQ(update.getValidInstance(&query, update.getInstances(&query)).process_id, 4242);
+  EXPECT_TRUE(update.hadModel());
+  update.setModelName("Cube");  // a nested group is no model
+  update.getValidInstance(&query, update.getInstances(&query));
+  EXPECT_FALSE(update.hadModel());
+}
+
+TEST(RendererScene, ModelFoundAtFourLevelsNotThree) {
+  TempDir dir;
+  RendererState state(1, 3141, dir / "scenes");
+  state.receive(writtenScene("a&b \"q\" <c>"), 1);
+  TiXmlDocument document;
+  document.Parse(state.sceneXml().c_str());
+  ASSERT_FALSE(document.Error()) << state.sceneXml();
+  TiXmlElement* root = document.RootElement();
+  EXPECT_NE(zel::RepeatLinkFactory::findByNameAttribute(root, "a&b \"q\" <c>", 4), nullptr)
+      << state.sceneXml();
+  EXPECT_EQ(zel::RepeatLinkFactory::findByNameAttribute(root, "a&b \"q\" <c>", 3), nullptr);
+}
+
+TEST(RendererScene, EveryReceivedSceneIsKeptAndModelsReplacedByName) {
+  TempDir dir;
+  RendererState state(7, 3141, dir / "scenes");
+  state.receive(kDemoScene, 1);
+  state.receive("group \"demo\" {\n}\ngroup \"other\" {\n}\n", 1);
+  solvane_renderer::Received bad = state.receive("group \"broken\" {\n", 1);
+  EXPECT_FALSE(bad.ok);
+  EXPECT_EQ(bad.reply.rfind("ERROR offset ", 0), 0u) << bad.reply;
+  EXPECT_NE(bad.summary.find("rejected scene-7-3.svb (17 bytes): offset "), std::string::npos)
+      << bad.summary;
+
+  ASSERT_EQ(state.models().size(), 2u);
+  EXPECT_EQ(state.models()[0].name, "demo");
+  EXPECT_EQ(state.models()[0].file, "scene-7-2.svb");
+  EXPECT_EQ(state.models()[0].groups, 1u);
+  EXPECT_EQ(state.models()[1].name, "other");
+  EXPECT_EQ(state.received(), 3);
+
+  std::ifstream first(dir / "scenes/scene-7-1.svb");
+  std::string kept((std::istreambuf_iterator<char>(first)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(kept, kDemoScene);
+  EXPECT_TRUE(livetest::fs::exists(dir / "scenes/scene-7-3.svb"));
+}
+
+TEST(LinkProtocol, InfoReplies) {
+  RendererState state(123456789012LL, 3150, "unused");
+  solvane_link::RunningRenderer parsed;
+  ASSERT_TRUE(solvane_link::parseInfoReply(state.infoReply(), parsed));
+  EXPECT_EQ(parsed.versionMajor, 8);
+  EXPECT_EQ(parsed.versionMinor, 0);
+  EXPECT_EQ(parsed.processId, 123456789012LL);
+  EXPECT_EQ(parsed.port, 3150);
+  for (char const* bad : {"", "SOLVANE", "SOLVANE 8 0 12", "SOLVANE 8 0 12 3141 x",
+                          "OTHER 8 0 12 3141", "SOLVANE a 0 12 3141"}) {
+    EXPECT_FALSE(solvane_link::parseInfoReply(bad, parsed)) << bad;
+  }
+}
+
+TEST(LiveSceneApi, DoesNothingWhileNotConnected) {
+  solvane_link::LiveSceneApi api;
+  EXPECT_FALSE(api.group_begin("x", true));
+  EXPECT_FALSE(api.set_parameter_int("n", 1));
+  EXPECT_FALSE(api.disconnect());
+  EXPECT_EQ(api.shader_get(), nullptr);
+  EXPECT_FALSE(api.connect("no-such-host.invalid", 3141, 1));
+  EXPECT_FALSE(api.connect("127.0.0.1", 0, 1));
+  EphemeralListener closed;
+  int port = closed.port();
+  closed.close();
+  EXPECT_FALSE(api.connect("127.0.0.1", port, 2));
+  EXPECT_FALSE(api.connected());
+}
+
+TEST(LiveSceneApi, StreamsTheSceneTextAndWaitsForTheVerdict) {
+  EphemeralListener listener;
+  std::string received;
+  std::thread server([&] {
+    int client = accept(listener.fd(), nullptr, nullptr);
+    if (client < 0) return;
+    solvane_link::readToEnd(client, received, 1 << 20);
+    solvane_link::sendAll(client, "OK 4\n");
+    close(client);
+  });
+  solvane_link::LiveSceneApi api;
+  api.set_id(1);
+  ASSERT_TRUE(api.connect("localhost", listener.port(), 4));
+  EXPECT_TRUE(api.connected());
+  api.set_version(8);
+  EXPECT_TRUE(api.group_begin("demo", true));
+  api.group_end();
+  EXPECT_TRUE(api.disconnect());
+  server.join();
+  EXPECT_EQ(api.lastReply(), "OK 4");
+  EXPECT_FALSE(api.connected());
+  ASSERT_EQ(received.rfind("STREAM 1\n", 0), 0u) << received;
+  EXPECT_NE(received.find("group \"demo\""), std::string::npos) << received;
+}
+
+TEST(LiveSceneApi, RefusedSceneOrVanishedRendererIsAFailedDisconnect) {
+  EphemeralListener listener;
+  std::thread server([&] {
+    int client = accept(listener.fd(), nullptr, nullptr);
+    if (client < 0) return;
+    std::string ignored;
+    solvane_link::readToEnd(client, ignored, 1 << 20);
+    solvane_link::sendAll(client, "ERROR offset 3: bad\n");
+    close(client);
+    client = accept(listener.fd(), nullptr, nullptr);
+    if (client >= 0) close(client);  // goes away without a word
+  });
+  solvane_link::LiveSceneApi api;
+  ASSERT_TRUE(api.connect("127.0.0.1", listener.port(), 1));
+  api.group_begin("x", true);
+  EXPECT_FALSE(api.disconnect());
+  EXPECT_EQ(api.lastReply(), "ERROR offset 3: bad");
+  ASSERT_TRUE(api.connect("127.0.0.1", listener.port(), 1));
+  server.join();
+  for (int i = 0; i < 1000; ++i) api.group_begin("more and more text to fill the socket", true);
+  EXPECT_FALSE(api.disconnect());  // and no SIGPIPE ended the test
+}
