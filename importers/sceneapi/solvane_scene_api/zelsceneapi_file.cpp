@@ -162,38 +162,45 @@ void zelScene_api_file::put_indented(const char* text, size_t length) const {
     emit(out, n);
 }
 
-// Formats into the working buffer; a text longer than the buffer is formatted again into
-// a heap buffer of its size, so no write is ever cut short.
-#define ZEL_FORMAT_AND(format, action)                                              \
-    do {                                                                             \
-        if (!stream_) return;                                                        \
-        va_list args;                                                                \
-        va_start(args, format);                                                      \
-        va_list again;                                                               \
-        va_copy(again, args);                                                        \
-        int n = std::vsnprintf(formatBuffer_.get(), kWorkBufferSize, format, args);  \
-        va_end(args);                                                                \
-        if (n < 0) { va_end(again); return; }                                        \
-        const char* text = formatBuffer_.get();                                      \
-        std::unique_ptr<char[]> large;                                               \
-        if (static_cast<size_t>(n) >= kWorkBufferSize) {                             \
-            large.reset(new char[static_cast<size_t>(n) + 1]);                       \
-            std::vsnprintf(large.get(), static_cast<size_t>(n) + 1, format, again);  \
-            text = large.get();                                                      \
-        }                                                                            \
-        va_end(again);                                                               \
-        action(text, static_cast<size_t>(n));                                        \
-    } while (0)
+// Formats into the working buffer; a text that does not fit is formatted again into
+// `large`, sized for it, so that no write is ever cut short. Null on a format error.
+const char* zelScene_api_file::format_text(std::unique_ptr<char[]>& large, size_t& length,
+                                           const char* format, va_list args) const {
+    va_list again;
+    va_copy(again, args);
+    const int n = std::vsnprintf(formatBuffer_.get(), kWorkBufferSize, format, args);
+    const char* text = n < 0 ? nullptr : formatBuffer_.get();
+    if (n >= 0 && static_cast<size_t>(n) >= kWorkBufferSize) {
+        large.reset(new char[static_cast<size_t>(n) + 1]);
+        std::vsnprintf(large.get(), static_cast<size_t>(n) + 1, format, again);
+        text = large.get();
+    }
+    va_end(again);
+    length = n < 0 ? 0 : static_cast<size_t>(n);
+    return text;
+}
 
 void zelScene_api_file::print_out(const char* format, ...) const {
-    ZEL_FORMAT_AND(format, put_indented);
+    if (!stream_) return;
+    std::unique_ptr<char[]> large;
+    size_t length = 0;
+    va_list args;
+    va_start(args, format);
+    const char* text = format_text(large, length, format, args);
+    va_end(args);
+    if (text) put_indented(text, length);
 }
 
 void zelScene_api_file::print_ni(const char* format, ...) const {
-    ZEL_FORMAT_AND(format, emit);
+    if (!stream_) return;
+    std::unique_ptr<char[]> large;
+    size_t length = 0;
+    va_list args;
+    va_start(args, format);
+    const char* text = format_text(large, length, format, args);
+    va_end(args);
+    if (text) emit(text, length);
 }
-
-#undef ZEL_FORMAT_AND
 
 // ---------------------------------------------------------------------------
 // Value encodings

@@ -4,6 +4,7 @@
 
 #include "zelapi.h"
 
+#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -126,6 +127,8 @@ private:
     void print_out(const char* format, ...) const __attribute__((format(printf, 2, 3)));
     void print_ni(const char* format, ...) const __attribute__((format(printf, 2, 3)));
     void write_raw(const void* bytes, size_t length) const;
+    const char* format_text(std::unique_ptr<char[]>& large, size_t& length, const char* format,
+                            va_list args) const;
     void put_indented(const char* text, size_t length) const;  // unformatted indented write
     void emit(const char* text, size_t length) const;         // stream or capture buffer
 
