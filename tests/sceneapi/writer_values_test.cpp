@@ -91,7 +91,8 @@ TEST(WriterValues, FloatsOutsideTheFiniteRangeAreMinusOne) {
 }
 
 TEST(WriterValues, StringTokensNeedingHexForm) {
-    std::string out = writeToMemory([](zelScene_api_file& w) {
+    const std::string wide(300, '\xff');  // longer than one hex chunk
+    std::string out = writeToMemory([&](zelScene_api_file& w) {
         w.set_parameter_int("a\n", 1);
         w.set_parameter_int("say \"hi\"", 2);
         w.set_parameter_int("\r", 3);
@@ -101,7 +102,11 @@ TEST(WriterValues, StringTokensNeedingHexForm) {
         w.set_parameter("s", TYPE_STRING, "two\nlines");
         w.group_begin("\x7f\x80", true);
         w.group_end();
+        w.set_parameter_int(wide.c_str(), 7);
+        w.set_icon(wide.data(), 300);
     });
+    std::string ff;
+    for (int k = 0; k < 300; ++k) ff += "ff";
     EXPECT_TRUE(sameBytes(out,
                           "xX610a 1,\n"
                           "xX7361792022686922 2,\n"
@@ -111,7 +116,9 @@ TEST(WriterValues, StringTokensNeedingHexForm) {
                           "\"it's fine {}\" 6,\n"
                           "\"s\" xX74776f0a6c696e6573,\n"
                           "\ngroup xX7f80 {\n"
-                          "}\n"));
+                          "}\n"
+                          "xX" + ff + " 7,\n" +
+                          "icon bX" + ff + "\n"));
 }
 
 }  // namespace

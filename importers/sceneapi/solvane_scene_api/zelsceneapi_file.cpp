@@ -34,18 +34,6 @@ bool needs_hex(const char* text) {
     return false;
 }
 
-// Hex body of a token: two lowercase digits per byte after the two-letter prefix.
-std::string hex_token(const char* prefix, const unsigned char* bytes, size_t count) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out(prefix);
-    out.reserve(2 + 2 * count);
-    for (size_t i = 0; i < count; ++i) {
-        out.push_back(digits[bytes[i] >> 4]);
-        out.push_back(digits[bytes[i] & 0x0f]);
-    }
-    return out;
-}
-
 void zelstring_append(zelString* s, const char* bytes, size_t length) {
     size_t needed = static_cast<size_t>(s->length) + length + 1;
     if (needed > static_cast<size_t>(s->capacity)) {
@@ -205,15 +193,28 @@ void zelScene_api_file::print_ni(const char* format, ...) const {
 // ---------------------------------------------------------------------------
 // Value encodings
 
+// Two-letter prefix, then two lowercase hex digits per byte, as raw bytes in small chunks.
+void zelScene_api_file::write_hex_token(const char* prefix, const unsigned char* bytes,
+                                        size_t count) {
+    static const char digits[] = "0123456789abcdef";
+    char chunk[512];
+    write_raw(prefix, 2);
+    for (size_t i = 0; i < count;) {
+        size_t n = 0;
+        for (; i < count && n < sizeof chunk; ++i) {
+            chunk[n++] = digits[bytes[i] >> 4];
+            chunk[n++] = digits[bytes[i] & 0x0f];
+        }
+        write_raw(chunk, n);
+    }
+}
+
 void zelScene_api_file::print_string(char const* text) {
     if (!text) text = "";
-    if (needs_hex(text)) {
-        std::string token = hex_token("xX", reinterpret_cast<const unsigned char*>(text),
-                                      std::strlen(text));
-        write_raw(token.data(), token.size());
-        return;
-    }
-    print_out("\"%s\"", text);
+    if (needs_hex(text))
+        write_hex_token("xX", reinterpret_cast<const unsigned char*>(text), std::strlen(text));
+    else
+        print_out("\"%s\"", text);
 }
 
 void zelScene_api_file::print_string_at_depth(char const* text, int depth) {
@@ -225,8 +226,7 @@ void zelScene_api_file::print_string_at_depth(char const* text, int depth) {
 
 void zelScene_api_file::print_bytes(char const* bytes, int count) {
     size_t n = (bytes && count > 0) ? static_cast<size_t>(count) : 0;
-    std::string token = hex_token("bX", reinterpret_cast<const unsigned char*>(bytes), n);
-    write_raw(token.data(), token.size());
+    write_hex_token("bX", reinterpret_cast<const unsigned char*>(bytes), n);
 }
 
 void zelScene_api_file::print_shader_string(const zelShader* shader) {

@@ -133,6 +133,7 @@ private:
     void emit(const char* text, size_t length) const;         // stream or capture buffer
 
     void print_string_at_depth(char const* text, int depth);  // token with a given depth
+    void write_hex_token(const char* prefix, const unsigned char* bytes, size_t count);
     void print_shader_string(const zelShader* shader);
     void print_element(zelType base, const unsigned char* element);
     void print_array(zelType base, const zelArray* array);
