@@ -1,0 +1,632 @@
+// Reading document files: each kind of content arrives in the model, and every malformed
+// file is refused with a message that names the place and the fault.
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "c4d.h"
+#include "document_reader.h"
+
+namespace {
+
+using c4ddoc::DocumentError;
+using c4ddoc::DocumentPtr;
+
+DocumentPtr read(const std::string& json, const std::string& base = "") {
+  c4ddoc::ReadOptions options;
+  options.baseFolder = base;
+  return c4ddoc::readDocument(json, "test.json", options);
+}
+
+// A document with the given objects (and optional further top-level fields).
+std::string withObjects(const std::string& objects, const std::string& more = "") {
+  return R"({"version": 1, )" + more + (more.empty() ? "" : ", ") + R"("objects": [)" + objects +
+         "]}";
+}
+
+std::string utf8(const String& s) { return s.GetUtf8(); }
+
+GeData param(C4DAtom* atom, Int32 id) {
+  GeData d;
+  atom->GetParameter(DescID(DescLevel(id)), d, DESCFLAGS_GET::NONE);
+  return d;
+}
+
+void expectVector(const Vector& v, double x, double y, double z) {
+  EXPECT_DOUBLE_EQ(v.x, x);
+  EXPECT_DOUBLE_EQ(v.y, y);
+  EXPECT_DOUBLE_EQ(v.z, z);
+}
+
+// ---------------------------------------------------------------------------------------
+// Well-formed files
+
+TEST(DocumentReader, DocumentSettings) {
+  DocumentPtr doc = read(R"({"version": 1, "name": "shot.c4d", "folder": "scenes/../shots",
+                             "fps": 25, "minTime": 1, "maxTime": 4.5, "time": 2.0004})",
+                         "/projects");
+  EXPECT_EQ(utf8(doc->GetDocumentName().GetString()), "shot.c4d");
+  EXPECT_EQ(utf8(doc->GetDocumentPath().GetString()), "/projects/shots");
+  EXPECT_EQ(doc->GetFps(), 25);
+  EXPECT_DOUBLE_EQ(doc->GetMinTime().Get(), 1.0);
+  EXPECT_DOUBLE_EQ(doc->GetMaxTime().Get(), 4.5);
+  EXPECT_DOUBLE_EQ(doc->GetTime().Get(), 2.0);  // whole milliseconds
+
+  // Never saved: no folder. An absolute folder stays as written. The time starts at minTime.
+  doc = read(R"({"version": 1, "minTime": 0.5})", "/projects");
+  EXPECT_TRUE(doc->GetDocumentPath().IsEmpty());
+  EXPECT_DOUBLE_EQ(doc->GetTime().Get(), 0.5);
+  EXPECT_EQ(doc->GetFirstObject(), nullptr);
+  doc = read(R"({"version": 1, "folder": "/abs/folder/"})", "/projects");
+  EXPECT_EQ(utf8(doc->GetDocumentPath().GetString()), "/abs/folder");
+}
+
+TEST(DocumentReader, ObjectTreeTransformsBitsAndLayer) {
+  DocumentPtr doc = read(withObjects(
+      R"({"type": "null", "name": "Root", "layer": "L", "bits": 512,
+          "position": [1, 2, 3], "rotation": [0.1, 0.2, 0.3], "scale": [2, 2, 2],
+          "rotationOrder": "XYZGLOBAL",
+          "children": [ {"type": "null", "name": "A"},
+                        {"type": 5140, "name": "A", "children": [ {"type": "null", "name": "C"} ]} ]},
+         {"type": "sphere", "name": "Next", "rotationOrder": 3})",
+      R"("layers": [ {"id": "L", "name": "Props", "view": false, "color": [1, 0, 0]} ])"));
+  BaseObject* root = doc->GetFirstObject();
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(utf8(root->GetName()), "Root");
+  EXPECT_EQ(root->GetType(), Onull);
+  expectVector(root->GetRelPos(), 1, 2, 3);
+  expectVector(root->GetRelRot(), 0.1, 0.2, 0.3);
+  expectVector(root->GetRelScale(), 2, 2, 2);
+  EXPECT_EQ(root->GetRotationOrder(), ROTATIONORDER::XYZGLOBAL);
+  EXPECT_TRUE(root->GetBit(0x200));
+  EXPECT_EQ(root->GetAllBits(), 512);
+
+  LayerObject* layer = root->GetLayerObject(doc.get());
+  ASSERT_NE(layer, nullptr);
+  EXPECT_EQ(layer, doc->GetFirstLayer());
+  EXPECT_EQ(utf8(layer->GetName()), "Props");
+  EXPECT_FALSE(param(layer, 1001).GetBool());
+  EXPECT_TRUE(param(layer, 1002).GetBool());  // not given: the host's default
+  expectVector(param(layer, 1009).GetVector(), 1, 0, 0);
+
+  // Children in order, names repeating.
+  BaseObject* a = root->GetDown();
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(a->GetNext(), nullptr);
+  EXPECT_EQ(utf8(a->GetName()), "A");
+  EXPECT_EQ(utf8(a->GetNext()->GetName()), "A");
+  EXPECT_EQ(a->GetDown(), nullptr);
+  ASSERT_NE(a->GetNext()->GetDown(), nullptr);
+  EXPECT_EQ(utf8(a->GetNext()->GetDown()->GetName()), "C");
+
+  BaseObject* next = root->GetNext();
+  ASSERT_NE(next, nullptr);
+  EXPECT_EQ(next->GetType(), Osphere);
+  EXPECT_EQ(next->GetRotationOrder(), ROTATIONORDER::ZXYGLOBAL);
+  EXPECT_EQ(next->GetLayerObject(doc.get()), nullptr);
+  EXPECT_EQ(next->GetNext(), nullptr);
+}
+
+TEST(DocumentReader, ParametersOfEveryValueKind) {
+  DocumentPtr doc = read(withObjects(
+      R"({"id": "o", "type": "null", "params": {
+            "901": {"int": 1}, "1002": {"float": 0.25}, "1001": true, "1003": {"bool": false},
+            "908": [0.5, 0.25, 1], "909": {"vector": [1, 2, 3]}, "1006": "sel",
+            "1007": {"string": "two"}, "1000": {"file": "tex/wood.png"},
+            "1010": {"link": "o"}, "3139": {"gradient": {"mode": 0, "knots": [
+                {"color": [1, 0, 0], "position": 0.25, "bias": 0.4, "brightness": 0.5},
+                {"color": [0, 0, 1], "position": 1, "interpolation": 3}]}} }})"));
+  BaseObject* op = doc->GetFirstObject();
+  EXPECT_EQ(param(op, 901).GetInt32(), 1);
+  EXPECT_DOUBLE_EQ(param(op, 1002).GetFloat(), 0.25);
+  EXPECT_TRUE(param(op, 1001).GetBool());
+  EXPECT_EQ(param(op, 1001).GetType(), DA_LONG);  // the host keeps bools as integers
+  EXPECT_FALSE(param(op, 1003).GetBool());
+  expectVector(param(op, 908).GetVector(), 0.5, 0.25, 1);
+  expectVector(param(op, 909).GetVector(), 1, 2, 3);
+  EXPECT_EQ(utf8(param(op, 1006).GetString()), "sel");
+  EXPECT_EQ(utf8(param(op, 1007).GetString()), "two");
+  EXPECT_EQ(utf8(param(op, 1000).GetFilename().GetString()), "tex/wood.png");
+  EXPECT_EQ(param(op, 1010).GetLink(doc.get()), op);
+
+  const GeData g = param(op, 3139);
+  auto* gradient = static_cast<Gradient*>(g.GetCustomDataType(CUSTOMDATATYPE_GRADIENT));
+  ASSERT_NE(gradient, nullptr);
+  ASSERT_EQ(gradient->GetKnotCount(), 2);
+  const GradientKnot k0 = gradient->GetKnot(0);
+  expectVector(k0.col, 1, 0, 0);
+  EXPECT_DOUBLE_EQ(k0.pos, 0.25);
+  EXPECT_DOUBLE_EQ(k0.bias, 0.4);
+  EXPECT_DOUBLE_EQ(k0.brightness, 0.5);
+  EXPECT_EQ(k0.interpolation, GRADIENT_INTERPOLATION_SMOOTHKNOT);
+  EXPECT_EQ(gradient->GetKnot(1).interpolation, GRADIENT_INTERPOLATION_LINEARKNOT);
+}
+
+const char kQuadAndTriangle[] = R"(
+    "points": [[0, 0, 0], [1, 0, 0], [1, 1, 0], [0, 1, 0], [2, 0, 0]],
+    "polygons": [[0, 1, 2, 3], [1, 4, 2]])";
+
+TEST(DocumentReader, PolygonObjectWithItsGeometryTags) {
+  DocumentPtr doc = read(withObjects(
+      std::string(R"({"type": "polygon", "name": "Mesh", )") + kQuadAndTriangle + R"(,
+        "tags": [
+          {"type": "uvw", "name": "UVW", "uvw": [[[0, 0], [1, 0], [1, 1], [0, 1, 0.5]],
+                                                [[0.5, 0], [1, 0], [1, 1]]]},
+          {"type": "normal", "normals": [[[0, 0, 1], [0, 0, -1], [1, 0, 0], [0, 0.5, 0]],
+                                         [[0, 1, 0], [0, 1, 0], [-1, 0, 0]]]},
+          {"type": "polygonSelection", "name": "Top", "polygons": [1]},
+          {"type": "phong", "angleLimit": true, "angle": 0.5, "useEdges": false},
+          {"type": "display"}
+        ]})"));
+  auto* mesh = static_cast<PolygonObject*>(doc->GetFirstObject());
+  ASSERT_EQ(mesh->GetType(), Opolygon);
+  ASSERT_EQ(mesh->GetPointCount(), 5);
+  expectVector(mesh->GetPointR()[4], 2, 0, 0);
+  ASSERT_EQ(mesh->GetPolygonCount(), 2);
+  const CPolygon& quad = mesh->GetPolygonR()[0];
+  EXPECT_EQ(quad.a, 0);
+  EXPECT_EQ(quad.d, 3);
+  const CPolygon& tri = mesh->GetPolygonR()[1];
+  EXPECT_TRUE(tri.IsTriangle());
+  EXPECT_EQ(tri.b, 4);
+
+  BaseTag* tag = mesh->GetFirstTag();
+  ASSERT_NE(tag, nullptr);
+  ASSERT_EQ(tag->GetType(), Tuvw);
+  auto* uvw = static_cast<UVWTag*>(tag);
+  ASSERT_EQ(uvw->GetDataCount(), 2);
+  UVWStruct uv;
+  UVWTag::Get(uvw->GetDataAddressR(), 0, uv);
+  expectVector(uv.d, 0, 1, 0.5);
+  UVWTag::Get(uvw->GetDataAddressR(), 1, uv);
+  expectVector(uv.a, 0.5, 0, 0);
+  expectVector(uv.d, 1, 1, 0);  // a triangle's fourth corner repeats the third
+
+  tag = tag->GetNext();
+  ASSERT_EQ(tag->GetType(), Tnormal);
+  auto* normals = static_cast<NormalTag*>(tag);
+  ASSERT_EQ(normals->GetDataCount(), 2);
+  NormalStruct n = normals->GetSlow(0);
+  expectVector(n.b, 0, 0, -1);
+  expectVector(n.d, 0, 0.5, 0);
+  n = normals->GetSlow(1);
+  expectVector(n.d, -1, 0, 0);
+
+  tag = tag->GetNext();
+  ASSERT_EQ(tag->GetType(), Tpolygonselection);
+  EXPECT_EQ(utf8(tag->GetName()), "Top");
+  BaseSelect* sel = static_cast<SelectionTag*>(tag)->GetBaseSelect();
+  EXPECT_EQ(sel->GetCount(), 1);
+  EXPECT_TRUE(sel->IsSelected(1));
+
+  tag = tag->GetNext();
+  ASSERT_EQ(tag->GetType(), Tphong);
+  EXPECT_TRUE(param(tag, 1001).GetBool());
+  EXPECT_DOUBLE_EQ(param(tag, 1002).GetFloat(), 0.5);
+  EXPECT_FALSE(param(tag, 1003).GetBool());
+  Vector32* phong = mesh->CreatePhongNormals();
+  EXPECT_NE(phong, nullptr);
+  DeleteMem(phong);
+
+  tag = tag->GetNext();
+  ASSERT_NE(tag, nullptr);
+  EXPECT_EQ(tag->GetType(), 5613);
+  EXPECT_EQ(tag->GetNext(), nullptr);
+}
+
+TEST(DocumentReader, TextureTagsLinkMaterialsByIdNotByName) {
+  DocumentPtr doc = read(withObjects(
+      R"({"type": "polygon", "tags": [
+           {"type": "texture", "material": "second", "restriction": "Top", "projection": "cubic",
+            "offset": [0.1, 0.2], "length": [0.5, 0.25], "tile": false, "seamless": true,
+            "position": [1, 2, 3], "size": [2, 2, 2], "rotation": [0, 0, 0]},
+           {"type": "texture", "material": "first", "projection": 6},
+           {"type": "texture", "name": "No material"}]})",
+      R"("materials": [ {"id": "first", "name": "Same"}, {"id": "second", "name": "Same"} ])"));
+  BaseMaterial* first = doc->GetFirstMaterial();
+  ASSERT_NE(first, nullptr);
+  BaseMaterial* second = first->GetNext();
+  ASSERT_NE(second, nullptr);
+
+  auto* tag = static_cast<TextureTag*>(doc->GetFirstObject()->GetFirstTag());
+  ASSERT_EQ(tag->GetType(), Ttexture);
+  EXPECT_EQ(tag->GetMaterial(), second);
+  EXPECT_EQ(utf8(param(tag, 1006).GetString()), "Top");
+  EXPECT_EQ(param(tag, 1004).GetInt32(), 3);
+  EXPECT_DOUBLE_EQ(param(tag, 1000).GetFloat(), 0.1);
+  EXPECT_DOUBLE_EQ(param(tag, 1001).GetFloat(), 0.2);
+  EXPECT_DOUBLE_EQ(param(tag, 1002).GetFloat(), 0.5);
+  EXPECT_DOUBLE_EQ(param(tag, 1003).GetFloat(), 0.25);
+  EXPECT_FALSE(param(tag, 1007).GetBool());
+  EXPECT_TRUE(param(tag, 1008).GetBool());
+  expectVector(tag->GetPos(), 1, 2, 3);
+  expectVector(tag->GetScale(), 2, 2, 2);
+  expectVector(tag->GetMl().off, 1, 2, 3);
+
+  tag = static_cast<TextureTag*>(tag->GetNext());
+  EXPECT_EQ(tag->GetMaterial(), first);
+  EXPECT_EQ(param(tag, 1004).GetInt32(), 6);
+  tag = static_cast<TextureTag*>(tag->GetNext());
+  EXPECT_EQ(tag->GetMaterial(), nullptr);
+}
+
+TEST(DocumentReader, MaterialsChannelsParametersAndShaders) {
+  DocumentPtr doc = read(R"({"version": 1, "materials": [
+      {"name": "Plain"},
+      {"name": "Layered", "channels": ["specular", 3], "color": [0.5, 0.5, 0.5],
+       "brightness": 0.5, "specular": [1, 1, 1], "params": {"8000": {"link": "bmp"}},
+       "shaders": [
+         {"id": "bmp", "type": "bitmap", "name": "Image", "file": "wood.png"},
+         {"type": "color", "color": [0, 1, 0]},
+         {"type": "gradient", "gradient": {"knots": [{"color": [0.2, 0.3, 0.4]}]}},
+         {"type": "fusion", "shaders": [ {"type": "color", "name": "Inner"} ]}]},
+      {"id": "fur", "type": "hairMaterial", "name": "Fur", "rootThickness": 0.4,
+       "tipThickness": 0.05, "params": {"3000": {"link": "fur-color"}},
+       "shaders": [ {"id": "fur-color", "type": 5832, "color": [1, 1, 0]} ]}]})");
+  auto* plain = static_cast<Material*>(doc->GetFirstMaterial());
+  ASSERT_EQ(plain->GetType(), Mmaterial);
+  EXPECT_TRUE(plain->GetChannelState(CHANNEL_COLOR));  // the host's default
+  EXPECT_EQ(plain->GetFirstShader(), nullptr);
+
+  auto* layered = static_cast<Material*>(plain->GetNext());
+  EXPECT_FALSE(layered->GetChannelState(CHANNEL_COLOR));
+  EXPECT_TRUE(layered->GetChannelState(CHANNEL_SPECULAR));
+  EXPECT_TRUE(layered->GetChannelState(CHANNEL_REFLECTION));
+  expectVector(param(layered, 2100).GetVector(), 0.5, 0.5, 0.5);
+  EXPECT_DOUBLE_EQ(param(layered, 2101).GetFloat(), 0.5);
+  expectVector(param(layered, 3100).GetVector(), 1, 1, 1);
+
+  BaseShader* shader = layered->GetFirstShader();
+  ASSERT_NE(shader, nullptr);
+  EXPECT_EQ(param(layered, 8000).GetLink(doc.get()), shader);
+  EXPECT_EQ(shader->GetType(), Xbitmap);
+  EXPECT_EQ(utf8(param(shader, 1000).GetFilename().GetString()), "wood.png");
+  shader = shader->GetNext();
+  ASSERT_EQ(shader->GetType(), Xcolor);
+  expectVector(param(shader, 1000).GetVector(), 0, 1, 0);
+  shader = shader->GetNext();
+  ASSERT_EQ(shader->GetType(), Xgradient);
+  const GeData g = param(shader, 1007);
+  auto* gradient = static_cast<Gradient*>(g.GetCustomDataType(CUSTOMDATATYPE_GRADIENT));
+  ASSERT_NE(gradient, nullptr);
+  expectVector(gradient->GetKnot(0).col, 0.2, 0.3, 0.4);
+  shader = shader->GetNext();
+  ASSERT_EQ(shader->GetType(), Xfusion);
+  ASSERT_NE(shader->GetDown(), nullptr);
+  EXPECT_EQ(utf8(shader->GetDown()->GetName()), "Inner");
+  EXPECT_EQ(shader->GetNext(), nullptr);
+
+  BaseMaterial* fur = layered->GetNext();
+  ASSERT_EQ(fur->GetType(), Mhair);
+  EXPECT_DOUBLE_EQ(param(fur, 3009).GetFloat(), 0.4);
+  EXPECT_DOUBLE_EQ(param(fur, 3010).GetFloat(), 0.05);
+  EXPECT_EQ(param(fur, 3000).GetLink(doc.get()), fur->GetFirstShader());
+}
+
+TEST(DocumentReader, CachesAndDeformCaches) {
+  DocumentPtr doc = read(withObjects(
+      R"({"type": "cube", "name": "Gen", "position": [10, 0, 0],
+          "cache": [ {"type": "polygon", "name": "Part 1",
+                      "children": [ {"type": "polygon", "name": "Part 1a"} ]},
+                     {"type": "null", "name": "Part 2"} ],
+          "deformCache": {"type": "polygon", "name": "Deformed"},
+          "children": [ {"type": "null", "name": "Child"} ]})"));
+  BaseObject* gen = doc->GetFirstObject();
+  BaseObject* cache = gen->GetCache();
+  ASSERT_NE(cache, nullptr);
+  EXPECT_EQ(utf8(cache->GetName()), "Part 1");
+  ASSERT_NE(cache->GetDown(), nullptr);
+  EXPECT_EQ(utf8(cache->GetDown()->GetName()), "Part 1a");
+  ASSERT_NE(cache->GetNext(), nullptr);
+  EXPECT_EQ(utf8(cache->GetNext()->GetName()), "Part 2");
+  EXPECT_EQ(cache->GetCacheParent(), gen);
+  expectVector(cache->GetMg().off, 10, 0, 0);  // placed by its generator
+
+  ASSERT_NE(gen->GetDeformCache(), nullptr);
+  EXPECT_EQ(utf8(gen->GetDeformCache()->GetName()), "Deformed");
+  EXPECT_EQ(gen->GetDeformCache()->GetNext(), nullptr);
+  // The cache is not among the generator's children.
+  ASSERT_NE(gen->GetDown(), nullptr);
+  EXPECT_EQ(utf8(gen->GetDown()->GetName()), "Child");
+  EXPECT_EQ(gen->GetDown()->GetNext(), nullptr);
+}
+
+TEST(DocumentReader, HairStrandsAndHairMaterialTag) {
+  DocumentPtr doc = read(withObjects(
+      R"({"type": "hair", "tags": [ {"type": "hairMaterial", "material": "fur"} ],
+          "strands": [ {"points": [[0, 0, 0], [0, 1, 0], [0, 2, 0]], "rootUV": [0.25, 0.75]},
+                       {"points": [[1, 0, 0], [1, 1, 0], [1, 2, 1]]} ]})",
+      R"("materials": [ {"id": "fur", "type": "hairMaterial"} ])"));
+  auto* hair = static_cast<HairObject*>(doc->GetFirstObject());
+  ASSERT_EQ(hair->GetType(), Ohair);
+  HairGuides* guides = hair->GetGuides();
+  ASSERT_NE(guides, nullptr);
+  EXPECT_EQ(guides->GetCount(), 2);
+  EXPECT_EQ(guides->GetSegmentCount(), 2);
+  ASSERT_EQ(guides->GetPointCount(), 6);
+  expectVector(guides->GetPoints()[5], 1, 2, 1);
+  expectVector(guides->GetRootUV(0), 0.25, 0.75, 0);
+  expectVector(guides->GetRootUV(1), 0, 0, 0);
+
+  BaseTag* tag = hair->GetFirstTag();
+  ASSERT_EQ(tag->GetType(), Thairmaterial);
+  EXPECT_EQ(param(tag, 1000).GetLink(doc.get()), doc->GetFirstMaterial());
+}
+
+TEST(DocumentReader, AnimationTracksWithKeys) {
+  DocumentPtr doc = read(withObjects(
+      R"({"type": "null", "tracks": [
+           {"param": "rotation.p", "keys": [[0, 0], [1, 1]]},
+           {"param": "position.x", "name": "Slide", "enabled": false,
+            "keys": [{"time": 0, "value": 0, "interpolation": "step"},
+                     {"time": 0.5, "value": 10}]},
+           {"descId": [[1100, 23], 1001], "keys": []}]})"));
+  BaseObject* op = doc->GetFirstObject();
+  CTrack* pos = op->FindCTrack(DescID(DescLevel(903, DTYPE_VECTOR, 0), DescLevel(1000, DTYPE_REAL, 0)));
+  ASSERT_NE(pos, nullptr);
+  EXPECT_EQ(utf8(pos->GetName()), "Slide");
+  EXPECT_FALSE(param(pos, 904).GetBool());
+  CCurve* curve = pos->GetCurve();
+  ASSERT_EQ(curve->GetKeyCount(), 2);
+  EXPECT_DOUBLE_EQ(curve->GetKey(1)->GetTime().Get(), 0.5);
+  EXPECT_DOUBLE_EQ(curve->GetKey(1)->GetValue(), 10);
+  EXPECT_EQ(curve->GetKey(0)->GetInterpolation(), CINTERPOLATION::STEP);
+  EXPECT_EQ(curve->GetKey(1)->GetInterpolation(), CINTERPOLATION::LINEAR);
+
+  CTrack* rot = op->FindCTrack(DescID(DescLevel(904, DTYPE_VECTOR, 0), DescLevel(1001, DTYPE_REAL, 0)));
+  ASSERT_NE(rot, nullptr);
+  EXPECT_TRUE(param(rot, 904).GetBool());  // on unless switched off
+  EXPECT_DOUBLE_EQ(rot->GetValue(doc.get(), BaseTime(0.5)), 0.5);
+
+  const DescID other(DescLevel(1100), DescLevel(1001));
+  CTrack* size = op->FindCTrack(other);
+  ASSERT_NE(size, nullptr);
+  EXPECT_EQ(size->GetDescriptionID()[0].dtype, DTYPE_VECTOR);
+  EXPECT_EQ(size->GetCurve()->GetKeyCount(), 0);
+}
+
+TEST(DocumentReader, SelectionOfObjectsTagsAndMaterials) {
+  DocumentPtr doc = read(withObjects(
+      R"({"id": "a", "type": "null", "tags": [ {"id": "t", "type": "phong"} ]},
+         {"id": "b", "type": "null"}, {"id": "c", "type": "null"})",
+      R"("materials": [ {"id": "m"} ], "selection": ["c", "t", "m"])"));
+  AtomArray selection;
+  doc->GetSelection(selection);
+  ASSERT_EQ(selection.GetCount(), 2);
+  BaseObject* c = doc->GetFirstObject()->GetNext()->GetNext();
+  EXPECT_NE(selection.Find(c), NOTOK);
+  EXPECT_NE(selection.Find(doc->GetFirstObject()->GetFirstTag()), NOTOK);
+  EXPECT_TRUE(doc->GetFirstMaterial()->GetBit(BIT_ACTIVE));
+}
+
+TEST(DocumentReader, TheExampleDocumentsAreWellFormed) {
+  DocumentPtr demo = c4ddoc::readDocumentFile(EXAMPLES_FOLDER "/demo.json");
+  EXPECT_EQ(utf8(demo->GetDocumentName().GetString()), "demo.c4d");
+  // Its folder is the examples folder, where its texture lies.
+  EXPECT_EQ(utf8(demo->GetDocumentPath().GetString()), EXAMPLES_FOLDER);
+  int objects = 0;
+  for (BaseObject* op = demo->GetFirstObject(); op != nullptr; op = op->GetNext()) ++objects;
+  EXPECT_EQ(objects, 6);
+  EXPECT_NO_THROW(c4ddoc::readDocumentFile(EXAMPLES_FOLDER "/triangle.json"));
+}
+
+// ---------------------------------------------------------------------------------------
+// Malformed files
+
+struct BadFile {
+  const char* name;
+  std::string json;
+  std::string message;  // the whole of what()
+};
+
+// "place|objects": `levels` null objects, each the only child of the one before.
+std::string nested(int levels) {
+  std::string place = "objects[0]";
+  for (int i = 1; i < levels; ++i) place += ".children[0]";
+  std::string open;
+  std::string close;
+  for (int i = 0; i < levels; ++i) {
+    open += R"({"type": "null", "children": [)";
+    close += "]}";
+  }
+  return place + "|" + open + close;
+}
+
+std::vector<BadFile> badFiles() {
+  const std::string tooDeep = nested(101);
+  const std::string deepPlace = tooDeep.substr(0, tooDeep.find('|'));
+  const std::string deepObjects = tooDeep.substr(tooDeep.find('|') + 1);
+  return {
+      {"Syntax", "{\"version\": 1,\n \"objects\": [\n  {\"type\": \"null\",}\n]}",
+       "test.json: line 3, column 19: syntax error while parsing object key - unexpected '}'; "
+       "expected string literal"},
+      {"Empty", "",
+       "test.json: line 1, column 1: syntax error while parsing value - unexpected end of "
+       "input; expected '[', '{', or a literal"},
+      {"TextTooDeep", std::string(300, '['),
+       "test.json: line 1, column 257: the text nests deeper than 256 levels"},
+      {"NotAnObject", "[1, 2]", "test.json: document: must be a JSON object"},
+      {"NoVersion", "{}", "test.json: document: needs \"version\": 1"},
+      {"WrongVersion", R"({"version": 2})",
+       "test.json: version: this reader understands version 1, not 2"},
+      {"UnknownTopField", R"({"version": 1, "objets": []})",
+       "test.json: document: unknown field \"objets\""},
+      {"UnknownObjectField", withObjects(R"({"type": "null", "postion": [0, 0, 0]})"),
+       "test.json: objects[0]: unknown field \"postion\""},
+      {"UnknownObjectKind", withObjects(R"({"type": "cub"})"),
+       "test.json: objects[0].type: unknown object kind \"cub\" (known: polygon, spline, light, "
+       "camera, floor, sky, environment, loft, extrude, lathe, sweep, instance, null, symmetry, "
+       "array, cube, sphere, plane, subdivisionSurface, boole, connector, hair; other kinds by "
+       "their type id)"},
+      {"UnknownTagKind", withObjects(R"({"type": "null", "tags": [{"type": "phnog"}]})"),
+       "test.json: objects[0].tags[0].type: unknown tag kind \"phnog\" (known: phong, display, "
+       "texture, uvw, polygonSelection, vertexMap, normal, hairMaterial; other kinds by their "
+       "type id)"},
+      {"UnknownShaderKind",
+       R"({"version": 1, "materials": [{"shaders": [{"type": "noise"}]}]})",
+       "test.json: materials[0].shaders[0].type: unknown shader kind \"noise\" (known: color, "
+       "bitmap, gradient, fusion, layer; other kinds by their type id)"},
+      {"NegativeTypeId", withObjects(R"({"type": -5})"),
+       "test.json: objects[0].type: a type id is a positive number"},
+      {"MissingType", withObjects(R"({"name": "x"})"),
+       "test.json: objects[0]: needs a \"type\": a kind name or a type id"},
+      {"PolygonPointOutOfRange",
+       withObjects(R"({"type": "null"}, {"type": "null"},
+          {"type": "polygon", "points": [[0,0,0],[0,0,0],[0,0,0],[0,0,0],[0,0,0],
+                                         [0,0,0],[0,0,0],[0,0,0],[0,0,0],[0,0,0]],
+           "polygons": [[0,1,2],[0,1,2],[0,1,2],[0,1,2],[0,1,2],[0,1,2],[0,1,2],[0,12,2]]})"),
+       "test.json: objects[2].polygons[7]: polygon 7 uses point 12, but the object has 10 "
+       "points"},
+      {"NegativePointIndex",
+       withObjects(R"({"type": "polygon", "points": [[0,0,0]], "polygons": [[0, 0, -1]]})"),
+       "test.json: objects[0].polygons[0]: polygon 0 uses point -1, but the object has 1 "
+       "point"},
+      {"PolygonOfFivePoints",
+       withObjects(R"({"type": "polygon", "points": [[0,0,0]], "polygons": [[0,0,0,0,0]]})"),
+       "test.json: objects[0].polygons[0]: a polygon is an array of three or four point "
+       "indices"},
+      {"PointsOnANull", withObjects(R"({"type": "null", "points": [[0, 0, 0]]})"),
+       "test.json: objects[0].points: only a polygon object (type 5100) has points and "
+       "polygons, not type 5140"},
+      {"SelectionOutOfRange",
+       withObjects(R"({"type": "polygon", "points": [[0,0,0]], "polygons": [[0,0,0]],
+          "tags": [{"type": "polygonSelection", "polygons": [0, 4]}]})"),
+       "test.json: objects[0].tags[0].polygons[1]: selects polygon 4, but the object has 1 "
+       "polygon"},
+      {"UvwCountMismatch",
+       withObjects(R"({"type": "polygon", "points": [[0,0,0]], "polygons": [[0,0,0]],
+          "tags": [{"type": "uvw", "uvw": [[[0,0],[0,0],[0,0]], [[0,0],[0,0],[0,0]]]}]})"),
+       "test.json: objects[0].tags[0].uvw: has 2 UVW entries, but the object has 1 polygon"},
+      {"UvwMissing",
+       withObjects(R"({"type": "polygon", "points": [[0,0,0]], "polygons": [[0,0,0]],
+          "tags": [{"type": "uvw"}]})"),
+       "test.json: objects[0].tags[0]: needs \"uvw\" with one entry per polygon (the object "
+       "has 1 polygon)"},
+      {"UvwThreeCornersForAQuad",
+       withObjects(std::string(R"({"type": "polygon", )") + kQuadAndTriangle + R"(,
+          "tags": [{"type": "uvw", "uvw": [[[0,0],[0,0],[0,0]], [[0,0],[0,0],[0,0]]]}]})"),
+       "test.json: objects[0].tags[0].uvw[0]: polygon 0 is a quadrangle and needs four UVW "
+       "corners, not three"},
+      {"NormalCountMismatch",
+       withObjects(std::string(R"({"type": "polygon", )") + kQuadAndTriangle + R"(,
+          "tags": [{"type": "normal", "normals": []}]})"),
+       "test.json: objects[0].tags[0].normals: has 0 normal entries, but the object has 2 "
+       "polygons"},
+      {"NormalOutOfRange",
+       withObjects(R"({"type": "polygon", "points": [[0,0,0]], "polygons": [[0,0,0]],
+          "tags": [{"type": "normal", "normals": [[[0,0,1], [0,2,0], [0,0,1]]]}]})"),
+       "test.json: objects[0].tags[0].normals[0][1]: a normal component lies between -1 and "
+       "1, not 2"},
+      {"DanglingMaterial", withObjects(R"({"type": "null", "tags": [{"type": "texture", "material": "blue"}]})"),
+       "test.json: objects[0].tags[0].material: nothing has the id \"blue\" (a material)"},
+      {"MaterialIdOfAnObject",
+       withObjects(R"({"id": "box", "type": "null", "tags": [{"type": "texture", "material": "box"}]})"),
+       "test.json: objects[0].tags[0].material: \"box\" is an object (objects[0]), not a "
+       "material"},
+      {"DanglingLink", withObjects(R"({"type": "null", "params": {"1010": {"link": "zz"}}})"),
+       "test.json: objects[0].params.1010.link: nothing has the id \"zz\""},
+      {"DanglingLayer", withObjects(R"({"type": "null", "layer": "L9"})"),
+       "test.json: objects[0].layer: nothing has the id \"L9\" (a layer)"},
+      {"SelectedLayer", R"({"version": 1, "layers": [{"id": "L"}], "selection": ["L"]})",
+       "test.json: selection[0]: \"L\" is a layer (layers[0]), not an object, a tag or a "
+       "material"},
+      {"DuplicateId", withObjects(R"({"id": "a", "type": "null"}, {"id": "a", "type": "null"})"),
+       "test.json: objects[1].id: \"a\" is already the id of objects[0]"},
+      {"EmptyId", withObjects(R"({"id": "", "type": "null"})"),
+       "test.json: objects[0].id: must not be empty"},
+      {"HugeNumber", R"({"version": 1, "time": 1e999})",
+       "test.json: line 1, column 24: the number 1e999 is too large"},
+      {"BareNumberParameter", withObjects(R"({"type": "null", "params": {"1002": 0.5}})"),
+       "test.json: objects[0].params.1002: a number needs its kind, as {\"float\": 0.5}"},
+      {"BareWholeNumberParameter", withObjects(R"({"type": "null", "params": {"901": 2}})"),
+       "test.json: objects[0].params.901: a number needs its kind, as {\"int\": 2} or "
+       "{\"float\": 2}"},
+      {"IntegerTooLarge", withObjects(R"({"type": "null", "params": {"12": {"int": 3000000000}}})"),
+       "test.json: objects[0].params.12.int: must be a whole number from -2147483648 to "
+       "2147483647"},
+      {"UnknownValueKind", withObjects(R"({"type": "null", "params": {"12": {"double": 1}}})"),
+       "test.json: objects[0].params.12: unknown value kind \"double\" (known: int, float, "
+       "bool, vector, string, file, link, gradient)"},
+      {"ParameterNotById", withObjects(R"({"type": "null", "params": {"color": [1, 0, 0]}})"),
+       "test.json: objects[0].params.color: a parameter is named by its numeric id, not "
+       "\"color\""},
+      {"ParameterTwice",
+       R"({"version": 1, "materials": [{"id": "m"}], "objects": [{"type": "null", "tags": [
+           {"type": "texture", "material": "m", "params": {"1010": {"link": "m"}}}]}]})",
+       "test.json: objects[0].tags[0].params.1010: parameter 1010 is already given at "
+       "objects[0].tags[0].material"},
+      {"ShortVector", withObjects(R"({"type": "null", "position": [1, 2]})"),
+       "test.json: objects[0].position: must be an array of three numbers"},
+      {"StrandsDiffer",
+       withObjects(R"({"type": "hair", "strands": [{"points": [[0,0,0],[0,1,0]]},
+                                                   {"points": [[0,0,0],[0,1,0],[0,2,0]]}]})"),
+       "test.json: objects[0].strands[1].points: strand 1 has 3 points, but strand 0 has 2; "
+       "every strand of an object has the same number"},
+      {"StrandOfOnePoint", withObjects(R"({"type": "hair", "strands": [{"points": [[0,0,0]]}]})"),
+       "test.json: objects[0].strands[0].points: a strand needs at least two points"},
+      {"KeysOutOfOrder",
+       withObjects(R"({"type": "null", "tracks": [{"param": "position.x", "keys": [[1, 0], [1, 2]]}]})"),
+       "test.json: objects[0].tracks[0].keys[1]: key 1 at 1 s does not come after the key "
+       "before it at 1 s"},
+      {"UnknownTrackParameter",
+       withObjects(R"({"type": "null", "tracks": [{"param": "position.w"}]})"),
+       "test.json: objects[0].tracks[0].param: unknown parameter \"position.w\" (known: "
+       "position.x/y/z, rotation.h/p/b, scale.x/y/z; others by \"descId\")"},
+      {"UnknownInterpolation",
+       withObjects(R"({"type": "null", "tracks": [{"param": "scale.y",
+                       "keys": [{"time": 0, "value": 1, "interpolation": "cubic"}]}]})"),
+       "test.json: objects[0].tracks[0].keys[0].interpolation: unknown interpolation "
+       "\"cubic\" (known: linear, step, spline)"},
+      {"DeformCacheNotPolygon",
+       withObjects(R"({"type": "cube", "deformCache": {"type": "null"}})"),
+       "test.json: objects[0].deformCache: a deform cache is a polygon object (type 5100), "
+       "not type 5140"},
+      {"ChannelsOnHairMaterial",
+       R"({"version": 1, "materials": [{"type": "hairMaterial", "channels": [0]}]})",
+       "test.json: materials[0].channels: only a standard material (type 5703) has channels, "
+       "not type 1017730"},
+      {"UnknownChannel", R"({"version": 1, "materials": [{"channels": ["colour"]}]})",
+       "test.json: materials[0].channels[0]: unknown channel \"colour\" (known: color, "
+       "luminance, transparency, reflection, environment, fog, bump, alpha, specular, "
+       "specularColor, glow, displacement, diffusion, normal; others by number)"},
+      {"TimeRangeReversed", R"({"version": 1, "minTime": 2, "maxTime": 1})",
+       "test.json: maxTime: the time range ends at 1 s, before it starts at 2 s"},
+      {"NoFrames", R"({"version": 1, "fps": 0})",
+       "test.json: fps: the frame rate is at least 1"},
+      {"ObjectsTooDeep", withObjects(deepObjects),
+       "test.json: " + deepPlace + ": objects nest deeper than 100 levels"},
+  };
+}
+
+void PrintTo(const BadFile& bad, std::ostream* os) { *os << bad.name; }
+
+class MalformedDocument : public testing::TestWithParam<BadFile> {};
+
+TEST_P(MalformedDocument, IsRefusedWithItsPlaceAndFault) {
+  const BadFile& bad = GetParam();
+  try {
+    read(bad.json);
+    FAIL() << "accepted";
+  } catch (const DocumentError& e) {
+    EXPECT_EQ(std::string(e.what()), bad.message);
+    EXPECT_EQ(e.source(), "test.json");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(DocumentReader, MalformedDocument, testing::ValuesIn(badFiles()),
+                         [](const testing::TestParamInfo<BadFile>& info) {
+                           return std::string(info.param.name);
+                         });
+
+TEST(DocumentReader, AFileThatCannotBeOpened) {
+  try {
+    c4ddoc::readDocumentFile("/nonexistent/scene.json");
+    FAIL() << "accepted";
+  } catch (const DocumentError& e) {
+    EXPECT_EQ(std::string(e.what()), "/nonexistent/scene.json: file: cannot be opened for reading");
+  }
+}
+
+}  // namespace

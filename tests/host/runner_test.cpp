@@ -1,0 +1,175 @@
+// c4dhost as a user runs it: a separate process with the test plug-in shell.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+struct Result {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// Runs c4dhost with the arguments and waits for it; output goes through files.
+Result runHost(const std::vector<std::string>& args) {
+  char dir[] = "/tmp/c4dhost_test_XXXXXX";
+  if (mkdtemp(dir) == nullptr) return {};
+  const std::string outPath = std::string(dir) + "/out";
+  const std::string errPath = std::string(dir) + "/err";
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  std::vector<std::string> all{C4DHOST_PATH};
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& a : all) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  Result r;
+  if (posix_spawn(&pid, C4DHOST_PATH, &actions, nullptr, argv.data(), environ) == 0) {
+    int wstatus = 0;
+    waitpid(pid, &wstatus, 0);
+    r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  r.out = slurp(outPath);
+  r.err = slurp(errPath);
+  std::remove(outPath.c_str());
+  std::remove(errPath.c_str());
+  rmdir(dir);
+  return r;
+}
+
+const std::string kPlugin = TEST_PLUGIN_PATH;
+const std::string kExamples = EXAMPLES_FOLDER;
+
+TEST(Runner, ListsTheRegisteredCommandsInOrder) {
+  const Result r = runHost({"--plugin", kPlugin, "--list"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "1000001\tHello\tSay hello\thello.png\n"
+            "1000002\tSave\tAsk for a file name\tsave.png\n"
+            "1000003\tFail\tReport a failure\t\n");
+  // The plug-in is stopped at the end (PluginEnd prints).
+  EXPECT_EQ(r.err, "test plug-in ended\n");
+}
+
+TEST(Runner, RunsACommandOnTheEmbeddedDemoDocument) {
+  const Result r = runHost({"--plugin", kPlugin, "Hello"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err,
+            "hello from the test plug-in\n"
+            "document demo.c4d, first object Camera, selected 1\n"
+            "test plug-in ended\n");
+}
+
+TEST(Runner, RunsACommandOnADocumentFile) {
+  const Result r = runHost({"--plugin", kPlugin, kExamples + "/triangle.json", "Hello"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err,
+            "hello from the test plug-in\n"
+            "document triangle.c4d, first object Triangle, selected 1\n"
+            "test plug-in ended\n");
+}
+
+TEST(Runner, AnswersTheSaveDialogFromSaveAsAndCancelsWithout) {
+  Result r = runHost({"--plugin", kPlugin, "Save"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "save cancelled\ntest plug-in ended\n");
+
+  r = runHost({"--plugin", kPlugin, "Save", "--save-as", "/tmp/somewhere/out.svb"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "save as /tmp/somewhere/out.svb\ntest plug-in ended\n");
+
+  r = runHost({"--plugin", kPlugin, "--save-as", "-", "Save"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "save as -\ntest plug-in ended\n");
+}
+
+TEST(Runner, AMessageDialogMeansTheCommandFailed) {
+  const Result r = runHost({"--plugin", kPlugin, "Fail"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
+            "message: the test command failed\n"
+            "c4dhost: the command \"Fail\" reported a problem (see the message above)\n"
+            "test plug-in ended\n");
+}
+
+TEST(Runner, RefusesAnUnknownCommandNamingTheKnownOnes) {
+  const Result r = runHost({"--plugin", kPlugin, "Render"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
+            "c4dhost: the plug-in has no command \"Render\" (it has: Hello, Save, Fail)\n"
+            "test plug-in ended\n");
+  EXPECT_EQ(r.out, "");
+}
+
+TEST(Runner, ReportsAPluginThatDoesNotLoadOrHasNoEntry) {
+  Result r = runHost({"--plugin", "/nonexistent/plugin.so", "--list"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err.rfind("c4dhost: cannot load the plug-in /nonexistent/plugin.so: ", 0), 0u)
+      << r.err;
+
+  // A shared library that is not a plug-in.
+  r = runHost({"--plugin", NOT_A_PLUGIN_PATH, "--list"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "c4dhost: the library " + std::string(NOT_A_PLUGIN_PATH) +
+                       " is not a plug-in: it has no c4d_main\n");
+}
+
+TEST(Runner, APluginRefusesAHostOlderThan20017) {
+  Result r = runHost({"--plugin", kPlugin, "--host-version", "20016", "--list"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "c4dhost: the plug-in " + kPlugin +
+                       " refuses to start in a host of interface version 20016\n");
+  EXPECT_EQ(r.out, "");
+
+  r = runHost({"--plugin", kPlugin, "--host-version", "20017", "--list"});
+  EXPECT_EQ(r.status, 0) << r.err;
+}
+
+TEST(Runner, ReportsADocumentErrorBeforeStartingThePlugin) {
+  const Result r = runHost({"--plugin", kPlugin, kExamples + "/missing.json", "Hello"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "c4dhost: document error: " + kExamples +
+                       "/missing.json: file: cannot be opened for reading\n");
+}
+
+TEST(Runner, RefusesAWrongCommandLine) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{}, {"--list", "Hello"}, {"a.json", "Hello", "extra"},
+        {"--frobnicate"}, {"Hello", "--save-as"}, {"--host-version", "new", "--list"}}) {
+    const Result r = runHost(args);
+    EXPECT_EQ(r.status, 2) << r.err;
+    EXPECT_NE(r.err.find("Try 'c4dhost --help'."), std::string::npos) << r.err;
+  }
+  const Result help = runHost({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("Usage: c4dhost [--plugin PATH] [DOCUMENT] COMMAND [--save-as PATH]\n", 0),
+            0u);
+}
+
+}  // namespace
