@@ -1,0 +1,16 @@
+#ifndef C4DSDK_RUNTIME_INTERNAL_H
+#define C4DSDK_RUNTIME_INTERNAL_H
+
+#include "c4dhost_runtime.h"
+
+#include <string>
+
+namespace c4dhost_internal
+{
+// Records the request; true with the configured path, false when cancelled.
+bool AnswerFileDialog(const c4dhost::FileDialogRequest& request, std::string& answer);
+// Stable ids for new list elements.
+UInt64 NextGuid();
+}  // namespace c4dhost_internal
+
+#endif
