@@ -144,8 +144,17 @@ class Parser {
     return "\"" + printable(in_.substr(pos_, n)) + "\"";
   }
 
+  // True when the input ends inside the word at the current position, so
+  // that more bytes could still complete it.
+  bool ends_in_word() const {
+    for (std::size_t i = pos_; i < in_.size(); ++i) {
+      if (is_blank(in_[i]) || in_[i] == '\n') return false;
+    }
+    return true;
+  }
+
   [[noreturn]] void expected(const std::string& what) const {
-    fail_at(pos_, "expected " + what + ", found " + found(), at_end());
+    fail_at(pos_, "expected " + what + ", found " + found(), ends_in_word());
   }
 
   static std::string describe(const Node& node) {
@@ -707,7 +716,7 @@ class Parser {
         if (keyword(slot)) {
           node.kind = NodeKind::MaterialShader;
           node.names.emplace_back(slot);
-          shader_reference(node, "a material shader slot");
+          shader_reference(node, "a material slot");
           expect_line_end(std::string("\"") + slot + "\" shader");
           out.push_back(std::move(node));
           return;

@@ -202,8 +202,9 @@ class ParseError : public std::runtime_error {
   std::size_t offset() const { return offset_; }
   // What was expected at offset() (what() without the "offset N: " prefix).
   const std::string& message() const { return message_; }
-  // True when the input ended before the statement did: more bytes might
-  // complete it (a streaming reader can wait for them).
+  // True when the input ends before the failing statement or inside the
+  // failing word: more bytes might complete it (a streaming reader can wait
+  // for them). False when the bytes at offset() are wrong whatever follows.
   bool truncated() const { return truncated_; }
 
  private:
