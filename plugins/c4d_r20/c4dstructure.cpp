@@ -1,0 +1,171 @@
+#include "C4DLoader.h"
+
+#include "zelapi.h"
+#include "zelsceneapi_oo.h"
+
+#include "c4d.h"
+
+#include <cstring>
+
+namespace {
+
+const Int32 kPolygonObjectType = 5100;
+const Int32 kLightType = 5102;
+const Int32 kHairObjectType = 1017305;
+
+const Int32 kTextureTagType = 5616;
+const Int32 kUvwTagType = 5671;
+const Int32 kSelectionTagType = 5673;
+const Int32 kNormalTagType = 5711;
+const Int32 kHairMaterialTagType = 1017729;
+
+const Int32 kEditorVisibility = 901;
+const Int32 kRenderVisibility = 902;
+const Int32 kVisibilityInherit = 2;
+const Int32 kNoGeometryBit = 0x200;
+
+const size_t kLabelSize = 1024;
+
+// The host name as UTF-8 in `label`, cut to kLabelSize - 1 bytes; `fallback` when the
+// host yields no string.
+void fillLabel(BaseList2D* item, char (&label)[kLabelSize], const char* fallback)
+{
+  Char* name = item->GetName().GetCStringCopy(STRINGENCODING::UTF8);
+  std::strncpy(label, name ? name : fallback, kLabelSize - 1);
+  label[kLabelSize - 1] = '\0';
+  DeleteMem(name);
+}
+
+Int32 readInt(BaseList2D* item, Int32 id)
+{
+  GeData data;
+  item->GetParameter(DescID(id), data, DESCFLAGS_GET::NONE);
+  return data.GetInt32();
+}
+
+}  // namespace
+
+void C4DLoader::browseHierarchy(BaseObject* object, std::vector<BaseTag*> tags,
+                                bool editorVisible, bool renderVisible, float share,
+                                bool parentSelected)
+{
+  bool selected = parentSelected || selectedGuids.count(object->GetGUID()) != 0;
+  const float entry = progress;
+  float remaining = share;
+
+  const Int32 type = object->GetType();
+  const maxon::Mat3<maxon::Vec3<double, 1ll>> ml = object->GetMl();
+  const maxon::Vec3<double, 1ll> relPos = object->GetRelPos();
+  const maxon::Vec3<double, 1ll> relRot = object->GetRelRot();
+  const maxon::Vec3<double, 1ll> relScale = object->GetRelScale();
+  const ROTATIONORDER order = object->GetRotationOrder();
+  const bool noGeometry = object->GetBit(kNoGeometryBit);
+
+  zelMatrix transform;
+  transform.make_identity();
+  const maxon::Vec3<double, 1ll>* columns[4] = {&ml.sqmat.v1, &ml.sqmat.v2, &ml.sqmat.v3, &ml.off};
+  for (int c = 0; c < 4; ++c)
+  {
+    transform.m[c * 4 + 0] = columns[c]->x;
+    transform.m[c * 4 + 1] = columns[c]->y;
+    transform.m[c * 4 + 2] = columns[c]->z;
+  }
+
+  char label[kLabelSize];
+  fillLabel(object, label, "object");
+  zelScene_api* api = sceneOO->get_scene_api();
+  api->set_progress(label, progress);
+
+  const Int32 editorMode = readInt(object, kEditorVisibility);
+  const Int32 renderMode = readInt(object, kRenderVisibility);
+  const bool editor = editorMode == kVisibilityInherit ? editorVisible : editorMode == 0;
+  const bool render = renderMode == kVisibilityInherit ? renderVisible : renderMode == 0;
+  const bool visible = editor && render;
+
+  sceneOO->begin_group(label);
+  api->set_flags(1);
+  api->transform(transform);
+
+  for (BaseTag* tag = object->GetFirstTag(); tag; tag = tag->GetNext())
+    browseTag(tag, nullptr, nullptr, nullptr, tags);
+
+  if (BaseObject* deformed = object->GetDeformCache())
+  {
+    browseHierarchy(deformed, tags, editor, render, remaining / 2, selected);
+    remaining /= 2;
+  }
+  else if (BaseObject* cache = object->GetCache(nullptr))
+  {
+    browseHierarchy(cache, tags, editor, render, remaining / 2, selected);
+    remaining /= 2;
+  }
+  else if (type == kPolygonObjectType)
+  {
+    if ((!selectionOnly || selected || selectedGuids.empty()) && visible && !noGeometry)
+    {
+      writePolygonObject(static_cast<PolygonObject*>(object), tags, remaining / 2);
+      remaining /= 2;
+    }
+  }
+  else if (type == kLightType)
+  {
+    writeLight(label, object);
+  }
+  else if (type == kHairObjectType)
+  {
+    writeHairObject(static_cast<HairObject*>(object), tags, remaining / 2);
+  }
+
+  int children = 0;
+  for (BaseObject* child = object->GetDown(); child; child = child->GetNext())
+    ++children;
+  for (BaseObject* child = object->GetDown(); child; child = child->GetNext())
+    browseHierarchy(child, tags, editor, render, remaining / children, selected);
+
+  std::vector<CTrack*> scales, rotations, positions;
+  for (CTrack* track = object->GetFirstCTrack(); track; track = track->GetNext())
+    browseTrack(track, scales, rotations, positions);
+  writeTracksSeparate(label, scales, "Scale", relPos, relRot, order, relScale, false);
+  writeTracksSeparate(label, rotations, "Rotation", relPos, relRot, order, relScale, false);
+  writeTracksSeparate(label, positions, "Position", relPos, relRot, order, relScale, false);
+
+  sceneOO->end_group();
+
+  const float consumed = progress - entry;
+  progress += share - consumed;
+  if (share - consumed > 0.00001f)
+    api->set_progress(label, progress);
+}
+
+void C4DLoader::browseTag(BaseTag* tag, UVWTag** uvw, NormalTag** normal,
+                          std::map<std::string, SelectionTag*>* selections,
+                          std::vector<BaseTag*>& tags)
+{
+  std::string name;
+  if (Char* copy = tag->GetName().GetCStringCopy(STRINGENCODING::UTF8))
+  {
+    name = copy;
+    DeleteMem(copy);
+  }
+  switch (tag->GetType())
+  {
+    case kTextureTagType:
+    case kHairMaterialTagType:
+      tags.push_back(tag);
+      break;
+    case kUvwTagType:
+      if (uvw)
+        *uvw = static_cast<UVWTag*>(tag);
+      break;
+    case kNormalTagType:
+      if (normal)
+        *normal = static_cast<NormalTag*>(tag);
+      break;
+    case kSelectionTagType:
+      if (selections)
+        (*selections)[name] = static_cast<SelectionTag*>(tag);
+      break;
+    default:
+      break;
+  }
+}
