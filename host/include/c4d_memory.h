@@ -43,6 +43,7 @@ public:
   T* operator->() const { return ptr_; }
   T& operator*() const { return *ptr_; }
   operator T*() const { return ptr_; }
+  operator T&() const { return *ptr_; }
   T* Get() const { return ptr_; }
   T* Release()
   {
