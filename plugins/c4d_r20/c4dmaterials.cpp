@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace
 {
@@ -67,13 +68,17 @@ std::string hostString(const String& text)
   return result;
 }
 
+// A texture file exists when it opens for reading; a folder opens too but is no
+// texture.
 bool fileOpens(const std::string& path)
 {
   FILE* file = std::fopen(path.c_str(), "r");
   if (!file)
     return false;
+  struct stat info;
+  const bool folder = fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode);
   std::fclose(file);
-  return true;
+  return !folder;
 }
 
 // Where a bitmap's file is found: the stored path, then the tex folder beside the
