@@ -28,6 +28,8 @@ public:
     delete op;
     op = nullptr;
   }
+  // Deletes the object's children, tags and caches with it.
+  ~BaseObject() override;
 
   BaseObject* GetNext() const { return static_cast<BaseObject*>(GeListNode::GetNext()); }
   BaseObject* GetPred() const { return static_cast<BaseObject*>(GeListNode::GetPred()); }

@@ -21,6 +21,13 @@ BaseObject::BaseObject(Int32 type) : BaseList2D(type)
   deformCache_.holder = this;
 }
 
+BaseObject::~BaseObject()
+{
+  tags_.DeleteAll();
+  cache_.DeleteAll();
+  deformCache_.DeleteAll();
+}
+
 BaseObject* BaseObject::Alloc(Int32 type)
 {
   if (type == Opolygon)
