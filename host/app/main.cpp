@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -104,12 +105,17 @@ std::string executableFolder() {
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-// The plug-in of this build, or the one beside the executable.
+// The plug-in of this build, else the one beside the executable.
 std::string defaultPlugin() {
   const std::string folder = executableFolder();
-  const std::string inBuild = folder + "/" + C4DHOST_BUILD_PLUGIN;
-  if (access(inBuild.c_str(), F_OK) == 0) return inBuild;
-  return folder + "/solvane_c4d.so";
+  const std::string inBuild =
+      std::filesystem::path(folder + "/" + C4DHOST_BUILD_PLUGIN).lexically_normal().string();
+  const std::string beside = folder + "/solvane_c4d.so";
+  for (const std::string& path : {inBuild, beside}) {
+    if (access(path.c_str(), F_OK) == 0) return path;
+  }
+  throw c4dhost::PluginError("no plug-in found at " + inBuild + " or " + beside +
+                             "; give one with --plugin");
 }
 
 void printMessage(const c4dhost::HostMessage& m) {

@@ -1,6 +1,7 @@
 // Building a document in the model from a checked DocumentRecord, and the public entry points.
 #include "document_reader.h"
 
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -314,6 +315,9 @@ DocumentPtr readDocument(std::string_view json, std::string_view sourceName,
 }
 
 DocumentPtr readDocumentFile(const std::string& path) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error))
+    throw DocumentError(path, "file", "is a folder, not a document file");
   std::ifstream in(path, std::ios::binary);
   if (!in) throw DocumentError(path, "file", "cannot be opened for reading");
   std::ostringstream text;

@@ -220,6 +220,68 @@ class Parser {
   std::vector<Reference> references_;
 };
 
+// Refuses a field given twice in one JSON object, which the JSON library would otherwise
+// resolve silently by keeping the last value. Runs as the parser's callback and keeps the
+// path to the current value, for the message.
+class DuplicateKeyCheck {
+ public:
+  explicit DuplicateKeyCheck(const Parser& parser) : parser_(parser) {}
+
+  bool operator()(int /*depth*/, json::parse_event_t event, const json& parsed) {
+    switch (event) {
+      case json::parse_event_t::object_start:
+      case json::parse_event_t::array_start:
+        frames_.push_back(Frame{event == json::parse_event_t::object_start, {}, 0, {}});
+        break;
+      case json::parse_event_t::key: {
+        Frame& top = frames_.back();
+        top.key = parsed.get<std::string>();
+        if (!top.keys.insert(top.key).second)
+          parser_.fail(path(frames_.size() - 1), "the field " + inQuotes(top.key) + " is given twice");
+        break;
+      }
+      case json::parse_event_t::object_end:
+      case json::parse_event_t::array_end:
+        frames_.pop_back();
+        elementDone();
+        break;
+      case json::parse_event_t::value:
+        elementDone();
+        break;
+    }
+    return true;
+  }
+
+ private:
+  struct Frame {
+    bool object;
+    std::string key;    // the current key of an object
+    std::size_t index;  // the current element of an array
+    std::set<std::string> keys;
+  };
+
+  void elementDone() {
+    if (!frames_.empty() && !frames_.back().object) ++frames_.back().index;
+  }
+
+  // The place of the container at frames_[n], written as the reader writes places.
+  std::string path(std::size_t n) const {
+    std::string out;
+    for (std::size_t i = 0; i < n; ++i) {
+      const Frame& f = frames_[i];
+      if (f.object) {
+        out += (out.empty() ? "" : ".") + f.key;
+      } else {
+        out += "[" + std::to_string(f.index) + "]";
+      }
+    }
+    return out.empty() ? std::string("document") : out;
+  }
+
+  const Parser& parser_;
+  std::vector<Frame> frames_;
+};
+
 Fields::Fields(Parser& parser, const json& value, std::string place)
     : parser_(parser), value_(value), place_(std::move(place)) {
   if (!value_.is_object()) parser_.fail(place_, "must be a JSON object");
@@ -1065,7 +1127,11 @@ DocumentRecord Parser::run(std::string_view text) {
     return "line " + std::to_string(line) + ", column " + std::to_string(column);
   };
   try {
-    root = json::parse(text.begin(), text.end());
+    DuplicateKeyCheck check(*this);
+    root = json::parse(text.begin(), text.end(),
+                       [&check](int depth, json::parse_event_t event, json& parsed) {
+                         return check(depth, event, parsed);
+                       });
   } catch (const json::parse_error& e) {
     // The library counts the failing byte itself; report the position of that byte.
     std::string reason = e.what();

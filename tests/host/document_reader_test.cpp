@@ -447,6 +447,11 @@ std::vector<BadFile> badFiles() {
        "input; expected '[', '{', or a literal"},
       {"TextTooDeep", std::string(300, '['),
        "test.json: line 1, column 257: the text nests deeper than 256 levels"},
+      {"FieldTwice",
+       withObjects(R"({"type": "null"}, {"type": "null", "tags": [{"type": "phong", "name": "a", "name": "b"}]})"),
+       "test.json: objects[1].tags[0]: the field \"name\" is given twice"},
+      {"TopFieldTwice", R"({"version": 1, "fps": 25, "fps": 30})",
+       "test.json: document: the field \"fps\" is given twice"},
       {"NotAnObject", "[1, 2]", "test.json: document: must be a JSON object"},
       {"NoVersion", "{}", "test.json: document: needs \"version\": 1"},
       {"WrongVersion", R"({"version": 2})",
@@ -620,12 +625,18 @@ INSTANTIATE_TEST_SUITE_P(DocumentReader, MalformedDocument, testing::ValuesIn(ba
                            return std::string(info.param.name);
                          });
 
-TEST(DocumentReader, AFileThatCannotBeOpened) {
+TEST(DocumentReader, AFileThatCannotBeRead) {
   try {
     c4ddoc::readDocumentFile("/nonexistent/scene.json");
     FAIL() << "accepted";
   } catch (const DocumentError& e) {
     EXPECT_EQ(std::string(e.what()), "/nonexistent/scene.json: file: cannot be opened for reading");
+  }
+  try {
+    c4ddoc::readDocumentFile(EXAMPLES_FOLDER);
+    FAIL() << "accepted";
+  } catch (const DocumentError& e) {
+    EXPECT_EQ(std::string(e.what()), EXAMPLES_FOLDER ": file: is a folder, not a document file");
   }
 }
 
