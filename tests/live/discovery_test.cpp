@@ -28,16 +28,6 @@ TEST(ZelSys, JoinPathAddsOneSlashWhateverIsThere) {
   EXPECT_EQ(zel_sys::joinPath(".", "x.so"), "./x.so");
 }
 
-TEST(ZelSys, DirectoriesAndFileSizes) {
-  TempDir dir;
-  livetest::writeFile(dir / "five", "12345");
-  EXPECT_TRUE(zel_sys::directoryExists(dir.path()));
-  EXPECT_FALSE(zel_sys::directoryExists(dir / "five"));
-  EXPECT_FALSE(zel_sys::directoryExists(dir / "missing"));
-  EXPECT_EQ(zel_sys::fileSize(dir / "five"), 5);
-  EXPECT_EQ(zel_sys::fileSize(dir / "missing"), 0);
-}
-
 TEST(Discovery, FloatingWinsOnlyAboveTheRegularVersion) {
   InstallTree tree;
   tree.addRegular(8);
@@ -122,14 +112,6 @@ TEST(Discovery, ResourceFolderFollowsTheInstalledVersion) {
   std::string prefix = base.substr(0, base.size() - missing.size());
   tree.addRegular(9);
   EXPECT_EQ(sys().find_resource_path(7, 8), prefix + "/Library/Application Support/Solvane9/");
-}
-
-TEST(Discovery, PortRangeIsFixed) {
-  int first = 0;
-  int last = 0;
-  EXPECT_EQ(sys().getDefaultPortRange(first, last, 1, 2), 0);
-  EXPECT_EQ(first, 3141);
-  EXPECT_EQ(last, 3151);
 }
 
 TEST(Discovery, LongTemplatesAreNotCut) {

@@ -24,21 +24,6 @@ TEST(LogLine, LayoutOfOneMessage) {
   EXPECT_TRUE(std::regex_match(text, layout)) << text;
 }
 
-TEST(LogLine, EveryLevelUpToDebug4IsWrittenAndNamed) {
-  LogCapture capture;
-  ZEL_LOG(logERROR) << "a";
-  ZEL_LOG(logWARNING) << "b";
-  ZEL_LOG(logDEBUG) << "c";
-  ZEL_LOG(logDEBUG4) << "d";
-  ZEL_LOG(logNONE) << "never";
-  std::string text = capture.text();
-  EXPECT_NE(text.find(" ERROR:  a\n"), std::string::npos) << text;
-  EXPECT_NE(text.find(" WARNING:  b\n"), std::string::npos) << text;
-  EXPECT_NE(text.find(" DEBUG:  c\n"), std::string::npos) << text;
-  EXPECT_NE(text.find(" DEBUG4:  d\n"), std::string::npos) << text;
-  EXPECT_EQ(text.find("never"), std::string::npos) << text;
-}
-
 TEST(LogLine, SourcePathIsCutAfterTheLastSeparator) {
   LogCapture capture;
   { FILELog().Get(logERROR, "C:\\work\\dev\\loader.cpp", 7) << "x"; }
