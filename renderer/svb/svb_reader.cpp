@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <utility>
 
 namespace svb {
@@ -252,8 +253,13 @@ class Parser {
     const char* last = in_.data() + in_.size();
     const auto r = std::from_chars(first, last, v);
     if (r.ec == std::errc::result_out_of_range) {
-      // Out of double range: keep the sign, as printf would have written it.
-      v = in_[p] == '-' ? -HUGE_VAL : HUGE_VAL;
+      // Beyond the range of double: a negative exponent underflows to zero,
+      // anything else overflows to infinity; the sign stays.
+      const std::string_view text(first, static_cast<std::size_t>(r.ptr - first));
+      const std::size_t e = text.find_first_of("eE");
+      const bool underflow = e != std::string_view::npos && e + 1 < text.size() && text[e + 1] == '-';
+      v = underflow ? 0.0 : HUGE_VAL;
+      if (in_[p] == '-') v = -v;
     } else if (r.ec != std::errc()) {
       fail_at(start, "expected a number, found " + found(), false);
     }

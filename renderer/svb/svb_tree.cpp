@@ -2,6 +2,8 @@
 #include "svb_reader.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace svb {
 
@@ -119,7 +121,10 @@ const Node* Scene::find_group(std::string_view name) const {
 int Scene::version() const {
   int v = -1;
   for (const Node& n : nodes) {
-    if (n.kind == NodeKind::Version) v = static_cast<int>(n.value.number());
+    if (n.kind != NodeKind::Version) continue;
+    const double d = n.value.number();
+    // Only a whole number in range counts; anything else is no usable version.
+    v = d >= 0 && d <= std::numeric_limits<int>::max() && d == std::floor(d) ? static_cast<int>(d) : -1;
   }
   return v;
 }

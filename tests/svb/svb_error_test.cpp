@@ -136,14 +136,13 @@ TEST(SvbErrors, EveryTruncationIsReportedAtTheEnd) {
 TEST(SvbErrors, CorruptedBytesNeverCrash) {
   const std::string scene = svbtest::exported_scene();
   const char replacements[] = {'"', '}', '{', '\n', '\x01', 'x', '[', '9', '\xff'};
+  // Each byte once, the replacements taken in turn.
   for (std::size_t i = 0; i < scene.size(); ++i) {
-    for (char r : replacements) {
-      std::string bad = scene;
-      bad[i] = r;
-      const Failure f = failure_of(bad);
-      if (f.thrown) {
-        EXPECT_LE(f.offset, bad.size());
-      }
+    std::string bad = scene;
+    bad[i] = replacements[i % sizeof replacements];
+    const Failure f = failure_of(bad);
+    if (f.thrown) {
+      EXPECT_LE(f.offset, bad.size());
     }
   }
 }

@@ -190,6 +190,14 @@ TEST(SvbParse, Numbers) {
   EXPECT_TRUE(std::isnan(nan.numbers[0]) && std::isnan(nan.numbers[1]));
   EXPECT_TRUE(std::isinf(nan.numbers[2]) && nan.numbers[2] < 0);
   EXPECT_EQ(only("id 4294967295\n").value.number(), 4294967295.0);
+  // Beyond double range: overflow to infinity, underflow to zero, sign kept.
+  EXPECT_THAT(value_of("\"x\" 1e400 -1e400 -1e-400 4.94066e-324,\n").numbers,
+              ElementsAre(HUGE_VAL, -HUGE_VAL, -0.0, 4.94066e-324));
+  EXPECT_TRUE(std::signbit(value_of("\"x\" -1e-400,\n").number()));
+  // A version that is no whole number in range reads as no version.
+  EXPECT_EQ(svb::parse("version 8\n").version(), 8);
+  EXPECT_EQ(svb::parse("version 1e300\n").version(), -1);
+  EXPECT_EQ(svb::parse("version 8.5\n").version(), -1);
 }
 
 TEST(SvbParse, TextArrays) {
