@@ -16,6 +16,8 @@ const int32_t layerRenderParameter = 1002;
 
 typedef maxon::Vec3<double, 1ll> Vector64;
 typedef maxon::Vec3<float, 1ll> Vector32;
+static_assert(sizeof(Vector32) == 3 * sizeof(float),
+              "Phong normals are handed on as colour triples in place");
 
 bool layerSwitch(BaseList2D* layer, int32_t id)
 {
@@ -63,9 +65,26 @@ void setArray(zelScene_api* api, const char* name, zelType type, void* data, siz
 
 } // namespace
 
+namespace
+{
+
+inline bool pointsValid(const CPolygon& polygon, int32_t pointCount)
+{
+  return polygon.a >= 0 && polygon.b >= 0 && polygon.c >= 0 && polygon.d >= 0 &&
+         polygon.a < pointCount && polygon.b < pointCount && polygon.c < pointCount &&
+         polygon.d < pointCount;
+}
+
+} // namespace
+
 // Writes the given polygons as one object. The list must be ascending without
 // repeats and hold no polygon written before for this object; a polygon with a
 // point index outside 0 .. pointCount - 1 is left out.
+//
+// Two streams are handed on without a copy, the bytes being the same: the corner
+// indices of "triangles_uv" are those of "triangles_norm" (both live in
+// trianglesNorm), and the normals of a run of consecutive quadrangles with Phong
+// normals are the Phong array itself.
 void C4DLoader::writeTriangleGroup(const char* name, const int32_t* group, size_t count,
                                    const CPolygon* polygons, const Vector64* points,
                                    int32_t pointCount, const ZelMat& mat, UVWTag* uvwTag,
@@ -78,20 +97,31 @@ void C4DLoader::writeTriangleGroup(const char* name, const int32_t* group, size_
 
   size_t corners = 0;
   size_t indices = 0;
+  bool quadrangleRun = count > 0 && static_cast<size_t>(group[count - 1] - group[0]) == count - 1;
   for (size_t i = 0; i < count; ++i)
   {
-    const bool triangle = isTriangle(polygons[group[i]]);
+    const CPolygon& polygon = polygons[group[i]];
+    if (!pointsValid(polygon, pointCount))
+    {
+      quadrangleRun = false;
+      continue;
+    }
+    const bool triangle = isTriangle(polygon);
+    quadrangleRun = quadrangleRun && !triangle;
     corners += triangle ? 3 : 4;
     indices += triangle ? 3 : 6;
   }
-  const bool withNormals = normalTag || phongNormals;
-  pointVertex.resize(std::max<size_t>(pointVertex.size(), static_cast<size_t>(pointCount)), -1);
+  const bool phongInPlace = !normalTag && phongNormals && quadrangleRun;
+  const bool copyNormals = normalTag || (phongNormals && !phongInPlace);
+
+  if (pointVertex.size() < static_cast<size_t>(pointCount))
+    pointVertex.resize(static_cast<size_t>(pointCount), -1);
   vertices.resize(3 * std::min(corners, static_cast<size_t>(pointCount)));
-  normals.resize(withNormals ? 3 * corners : 0);
+  normals.resize(copyNormals ? 3 * corners : 0);
   uvTex.resize(uvwTag ? 2 * corners : 0);
   triangles.resize(indices);
   trianglesNorm.resize(indices);
-  trianglesUv.resize(indices);
+  trianglesUv.clear();
 
   float* vertexOut = vertices.data();
   float* normalOut = normals.data();
@@ -103,6 +133,7 @@ void C4DLoader::writeTriangleGroup(const char* name, const int32_t* group, size_
   int32_t n = 0;
   UVWStruct uvw;
   NormalStruct tagNormals;
+  const Vector32* phong = copyNormals ? phongNormals : nullptr;
 
   auto vertexOf = [&](int32_t point) {
     int32_t& slot = map[point];
@@ -118,11 +149,9 @@ void C4DLoader::writeTriangleGroup(const char* name, const int32_t* group, size_
   {
     const int32_t p = group[i];
     const CPolygon& polygon = polygons[p];
-    const bool triangle = isTriangle(polygon);
-    if (polygon.a < 0 || polygon.b < 0 || polygon.c < 0 || polygon.d < 0 ||
-        polygon.a >= pointCount || polygon.b >= pointCount || polygon.c >= pointCount ||
-        polygon.d >= pointCount)
+    if (!pointsValid(polygon, pointCount))
       continue;
+    const bool triangle = isTriangle(polygon);
     if (uvwTag)
       UVWTag::Get(uvwData, p, uvw);
     if (normalTag)
@@ -142,11 +171,11 @@ void C4DLoader::writeTriangleGroup(const char* name, const int32_t* group, size_
       appendVector(normalOut, tagNormals.b);
       appendVector(normalOut, tagNormals.c);
     }
-    else if (phongNormals)
+    else if (phong)
     {
-      appendVector(normalOut, phongNormals[4 * static_cast<size_t>(p)]);
-      appendVector(normalOut, phongNormals[4 * static_cast<size_t>(p) + 1]);
-      appendVector(normalOut, phongNormals[4 * static_cast<size_t>(p) + 2]);
+      appendVector(normalOut, phong[4 * static_cast<size_t>(p)]);
+      appendVector(normalOut, phong[4 * static_cast<size_t>(p) + 1]);
+      appendVector(normalOut, phong[4 * static_cast<size_t>(p) + 2]);
     }
     if (triangle)
     {
@@ -167,8 +196,8 @@ void C4DLoader::writeTriangleGroup(const char* name, const int32_t* group, size_
         appendUv(uvOut, uvw.d);
       if (normalTag)
         appendVector(normalOut, tagNormals.d);
-      else if (phongNormals)
-        appendVector(normalOut, phongNormals[4 * static_cast<size_t>(p) + 3]);
+      else if (phong)
+        appendVector(normalOut, phong[4 * static_cast<size_t>(p) + 3]);
       cornerOut[0] = n;
       cornerOut[1] = n + 3;
       cornerOut[2] = n + 1;
@@ -187,33 +216,31 @@ void C4DLoader::writeTriangleGroup(const char* name, const int32_t* group, size_
     }
   }
 
-  // Shrink to what was written (storage stays) and forget this group's vertices.
-  vertices.resize(vertexOut - vertices.data());
-  normals.resize(normalOut - normals.data());
-  uvTex.resize(uvOut - uvTex.data());
-  triangles.resize(triangleOut - triangles.data());
-  trianglesNorm.resize(cornerOut - trianglesNorm.data());
-  std::memcpy(trianglesUv.data(), trianglesNorm.data(), trianglesNorm.size() * sizeof(int32_t));
-  trianglesUv.resize(trianglesNorm.size());
+  // Keep what was written (the storage stays) and forget this group's vertices.
+  vertices.resize(static_cast<size_t>(vertexOut - vertices.data()));
   for (size_t i = 0; i < count; ++i)
   {
     const CPolygon& polygon = polygons[group[i]];
-    for (int32_t point : {polygon.a, polygon.b, polygon.c, polygon.d})
-      if (point >= 0 && point < pointCount)
-        map[point] = -1;
+    if (pointsValid(polygon, pointCount))
+      map[polygon.a] = map[polygon.b] = map[polygon.c] = map[polygon.d] = -1;
   }
 
   setArray(api, "vertices", zel_array_of(TYPE_COLOR), vertices.data(), vertices.size() / 3);
-  if (!normals.empty())
+  if ((copyNormals || phongInPlace) && corners > 0)
   {
-    setArray(api, "normals", zel_array_of(TYPE_COLOR), normals.data(), normals.size() / 3);
+    if (phongInPlace)
+      setArray(api, "normals", zel_array_of(TYPE_COLOR),
+               const_cast<Vector32*>(phongNormals + 4 * static_cast<size_t>(group[0])), corners);
+    else
+      setArray(api, "normals", zel_array_of(TYPE_COLOR), normals.data(), normals.size() / 3);
     setArray(api, "triangles_norm", zel_array_of(TYPE_INT), trianglesNorm.data(),
              trianglesNorm.size());
   }
-  if (!uvTex.empty())
+  if (uvwTag && corners > 0)
   {
     setArray(api, "uv_tex", zel_array_of(TYPE_FLOAT), uvTex.data(), uvTex.size());
-    setArray(api, "triangles_uv", zel_array_of(TYPE_INT), trianglesUv.data(), trianglesUv.size());
+    setArray(api, "triangles_uv", zel_array_of(TYPE_INT), trianglesNorm.data(),
+             trianglesNorm.size());
   }
   setArray(api, "triangles", zel_array_of(TYPE_INT), triangles.data(), triangles.size());
   api->geometry_end();
