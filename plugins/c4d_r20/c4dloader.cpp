@@ -168,8 +168,6 @@ bool C4DLoader::svbExport(BaseDocument* doc)
     if (failure.empty())
       failure = e.what();
   }
-  delete sceneOO;
-  sceneOO = nullptr;
   if (!failure.empty())
     tellUser(failure);
   return true;
@@ -222,7 +220,8 @@ void C4DLoader::load(BaseDocument* doc)
         C4DAtom* atom = selection->GetIndex(i);
         if (!atom || atom->GetType() == kTextureTagType)
           continue;
-        selectedGuids.insert(static_cast<BaseObject*>(atom)->GetGUID());
+        // Everything the host lists in a selection is a list element with an id.
+        selectedGuids.insert(static_cast<BaseList2D*>(atom)->GetGUID());
       }
     }
     AtomArray::Free(selection);

@@ -78,9 +78,9 @@ void C4DLoader::browseHierarchy(BaseObject* object, std::vector<BaseTag*> tags,
 
   const Int32 editorMode = readInt(object, kEditorVisibility);
   const Int32 renderMode = readInt(object, kRenderVisibility);
-  const bool editor = editorMode == kVisibilityInherit ? editorVisible : editorMode == 0;
-  const bool render = renderMode == kVisibilityInherit ? renderVisible : renderMode == 0;
-  const bool visible = editor && render;
+  const bool editorOn = editorMode == kVisibilityInherit ? editorVisible : editorMode == 0;
+  const bool renderOn = renderMode == kVisibilityInherit ? renderVisible : renderMode == 0;
+  const bool visible = editorOn && renderOn;
 
   sceneOO->begin_group(label);
   api->set_flags(1);
@@ -91,12 +91,12 @@ void C4DLoader::browseHierarchy(BaseObject* object, std::vector<BaseTag*> tags,
 
   if (BaseObject* deformed = object->GetDeformCache())
   {
-    browseHierarchy(deformed, tags, editor, render, remaining / 2, selected);
+    browseHierarchy(deformed, tags, editorOn, renderOn, remaining / 2, selected);
     remaining /= 2;
   }
   else if (BaseObject* cache = object->GetCache(nullptr))
   {
-    browseHierarchy(cache, tags, editor, render, remaining / 2, selected);
+    browseHierarchy(cache, tags, editorOn, renderOn, remaining / 2, selected);
     remaining /= 2;
   }
   else if (type == kPolygonObjectType)
@@ -120,7 +120,7 @@ void C4DLoader::browseHierarchy(BaseObject* object, std::vector<BaseTag*> tags,
   for (BaseObject* child = object->GetDown(); child; child = child->GetNext())
     ++children;
   for (BaseObject* child = object->GetDown(); child; child = child->GetNext())
-    browseHierarchy(child, tags, editor, render, remaining / children, selected);
+    browseHierarchy(child, tags, editorOn, renderOn, remaining / children, selected);
 
   std::vector<CTrack*> scales, rotations, positions;
   for (CTrack* track = object->GetFirstCTrack(); track; track = track->GetNext())
