@@ -77,6 +77,18 @@ TEST(Runner, ListsTheRegisteredCommandsInOrder) {
   EXPECT_EQ(r.err, "test plug-in ended\n");
 }
 
+#ifdef REAL_PLUGIN_PATH
+TEST(Runner, ListsTheCommandsOfThePluginOfThisBuild) {
+  // Without --plugin the runner takes the plug-in of its own build.
+  const Result r = runHost({"--list"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "1033591\tRender\tRender in Solvane\trender.png\n"
+            "1034393\tUpdate\tUpdate Solvane scene\tupdate.png\n"
+            "1034420\tExport\tExport to .svb\texport.png\n");
+}
+#endif
+
 TEST(Runner, RunsACommandOnTheEmbeddedDemoDocument) {
   const Result r = runHost({"--plugin", kPlugin, "Hello"});
   EXPECT_EQ(r.status, 0) << r.err;
