@@ -323,9 +323,11 @@ DocumentPtr readDocumentFile(const std::string& path) {
   std::ostringstream text;
   text << in.rdbuf();
   if (in.bad()) throw DocumentError(path, "file", "cannot be read");
-  const auto slash = path.rfind('/');
+  // A relative "folder" in the file is taken from the file's own folder, made absolute as
+  // the host's document folders are.
   ReadOptions options;
-  options.baseFolder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  options.baseFolder = (error ? std::filesystem::path(path) : absolute).parent_path().string();
   return readDocument(text.str(), path, options);
 }
 

@@ -992,10 +992,13 @@ TrackRecord Parser::track(const json& v, const std::string& place) {
         }
         kf.done();
       }
-      if (!t.keys.empty() && key.time <= t.keys.back().time) {
+      // The host keeps times in whole milliseconds: two keys must differ by at least one.
+      auto ms = [](double seconds) { return std::floor(seconds * 1000.0 + 0.5); };
+      if (!t.keys.empty() && ms(key.time) <= ms(t.keys.back().time)) {
+        const double before = t.keys.back().time;
         fail(p, "key " + std::to_string(i) + " at " + fmtNumber(key.time) +
-                    " s does not come after the key before it at " +
-                    fmtNumber(t.keys.back().time) + " s");
+                    " s does not come after the key before it at " + fmtNumber(before) + " s" +
+                    (key.time > before ? "; key times count in whole milliseconds" : ""));
       }
       t.keys.push_back(key);
     }

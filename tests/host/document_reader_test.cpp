@@ -2,6 +2,7 @@
 // file is refused with a message that names the place and the fault.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -409,6 +410,12 @@ TEST(DocumentReader, TheExampleDocumentsAreWellFormed) {
   int objects = 0;
   for (BaseObject* op = demo->GetFirstObject(); op != nullptr; op = op->GetNext()) ++objects;
   EXPECT_EQ(objects, 6);
+  // Read through a relative path, the folder is still absolute.
+  const std::string relative =
+      std::filesystem::relative(EXAMPLES_FOLDER "/demo.json").string();
+  ASSERT_EQ(relative.front() == '/', false);
+  demo = c4ddoc::readDocumentFile(relative);
+  EXPECT_EQ(utf8(demo->GetDocumentPath().GetString()), EXAMPLES_FOLDER);
   EXPECT_NO_THROW(c4ddoc::readDocumentFile(EXAMPLES_FOLDER "/triangle.json"));
 }
 
@@ -450,8 +457,6 @@ std::vector<BadFile> badFiles() {
       {"FieldTwice",
        withObjects(R"({"type": "null"}, {"type": "null", "tags": [{"type": "phong", "name": "a", "name": "b"}]})"),
        "test.json: objects[1].tags[0]: the field \"name\" is given twice"},
-      {"TopFieldTwice", R"({"version": 1, "fps": 25, "fps": 30})",
-       "test.json: document: the field \"fps\" is given twice"},
       {"NotAnObject", "[1, 2]", "test.json: document: must be a JSON object"},
       {"NoVersion", "{}", "test.json: document: needs \"version\": 1"},
       {"WrongVersion", R"({"version": 2})",
@@ -469,10 +474,6 @@ std::vector<BadFile> badFiles() {
        "test.json: objects[0].tags[0].type: unknown tag kind \"phnog\" (known: phong, display, "
        "texture, uvw, polygonSelection, vertexMap, normal, hairMaterial; other kinds by their "
        "type id)"},
-      {"UnknownShaderKind",
-       R"({"version": 1, "materials": [{"shaders": [{"type": "noise"}]}]})",
-       "test.json: materials[0].shaders[0].type: unknown shader kind \"noise\" (known: color, "
-       "bitmap, gradient, fusion, layer; other kinds by their type id)"},
       {"NegativeTypeId", withObjects(R"({"type": -5})"),
        "test.json: objects[0].type: a type id is a positive number"},
       {"MissingType", withObjects(R"({"name": "x"})"),
@@ -514,11 +515,6 @@ std::vector<BadFile> badFiles() {
           "tags": [{"type": "uvw", "uvw": [[[0,0],[0,0],[0,0]], [[0,0],[0,0],[0,0]]]}]})"),
        "test.json: objects[0].tags[0].uvw[0]: polygon 0 is a quadrangle and needs four UVW "
        "corners, not three"},
-      {"NormalCountMismatch",
-       withObjects(std::string(R"({"type": "polygon", )") + kQuadAndTriangle + R"(,
-          "tags": [{"type": "normal", "normals": []}]})"),
-       "test.json: objects[0].tags[0].normals: has 0 normal entries, but the object has 2 "
-       "polygons"},
       {"NormalOutOfRange",
        withObjects(R"({"type": "polygon", "points": [[0,0,0]], "polygons": [[0,0,0]],
           "tags": [{"type": "normal", "normals": [[[0,0,1], [0,2,0], [0,0,1]]]}]})"),
@@ -539,8 +535,6 @@ std::vector<BadFile> badFiles() {
        "material"},
       {"DuplicateId", withObjects(R"({"id": "a", "type": "null"}, {"id": "a", "type": "null"})"),
        "test.json: objects[1].id: \"a\" is already the id of objects[0]"},
-      {"EmptyId", withObjects(R"({"id": "", "type": "null"})"),
-       "test.json: objects[0].id: must not be empty"},
       {"HugeNumber", R"({"version": 1, "time": 1e999})",
        "test.json: line 1, column 24: the number 1e999 is too large"},
       {"BareNumberParameter", withObjects(R"({"type": "null", "params": {"1002": 0.5}})"),
@@ -575,6 +569,10 @@ std::vector<BadFile> badFiles() {
        withObjects(R"({"type": "null", "tracks": [{"param": "position.x", "keys": [[1, 0], [1, 2]]}]})"),
        "test.json: objects[0].tracks[0].keys[1]: key 1 at 1 s does not come after the key "
        "before it at 1 s"},
+      {"KeysInOneMillisecond",
+       withObjects(R"({"type": "null", "tracks": [{"param": "position.x", "keys": [[1, 0], [1.0004, 2]]}]})"),
+       "test.json: objects[0].tracks[0].keys[1]: key 1 at 1.0004 s does not come after the key "
+       "before it at 1 s; key times count in whole milliseconds"},
       {"UnknownTrackParameter",
        withObjects(R"({"type": "null", "tracks": [{"param": "position.w"}]})"),
        "test.json: objects[0].tracks[0].param: unknown parameter \"position.w\" (known: "
