@@ -152,6 +152,11 @@ std::string commandNames() {
 int runCommand(const Options& o, BaseDocument* doc) {
   const std::string& name = o.positional.back();
   const c4dhost::RegisteredCommand* command = c4dhost::FindCommand(name);
+  if (command == nullptr && !name.empty() && name.size() <= 10 &&
+      name.find_first_not_of("0123456789") == std::string::npos) {
+    const long long id = std::stoll(name);
+    if (id <= INT_MAX) command = c4dhost::FindCommand(static_cast<Int32>(id));
+  }
   if (command == nullptr || command->data == nullptr)
     return fail("the plug-in has no command \"" + name + "\" (it has: " + commandNames() + ")");
   if ((command->data->GetState(doc) & CMD_ENABLED) == 0)

@@ -116,7 +116,8 @@ TEST(Runner, AnswersTheSaveDialogFromSaveAsAndCancelsWithout) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "save as /tmp/somewhere/out.svb\ntest plug-in ended\n");
 
-  r = runHost({"--plugin", kPlugin, "--save-as", "-", "Save"});
+  // A command can also be named by its id.
+  r = runHost({"--plugin", kPlugin, "--save-as", "-", "1000002"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "save as -\ntest plug-in ended\n");
 }
