@@ -316,11 +316,12 @@ void C4DLoader::writeMaterial(ZelMat mat)
   const char* baseName = mat.name[0] ? mat.name : "Display color";
   std::map<ZelMat, uint64_t>& variants = materialVariants[baseName];
   const uint64_t index = variants.emplace(mat, variants.size()).first->second;
-  char materialName[1024];
-  if (index == 0)
-    std::snprintf(materialName, sizeof(materialName), "%s", baseName);
-  else
-    std::snprintf(materialName, sizeof(materialName), "%s #%d", baseName, static_cast<int>(index));
+  // Composed names are cut to 1023 bytes.
+  std::string materialName = baseName;
+  if (index != 0)
+    materialName += " #" + std::to_string(static_cast<int>(index));
+  if (materialName.size() > 1023)
+    materialName.resize(1023);
 
   zelShader* textureShader = nullptr;
   if (!mat.texture.empty())
@@ -372,7 +373,7 @@ void C4DLoader::writeMaterial(ZelMat mat)
   sceneOO->get_scene_api()->shader_end();
   zelShader* surfaceShader = sceneOO->get_scene_api()->shader_get();
 
-  sceneOO->get_scene_api()->material_begin(materialName, true);
+  sceneOO->get_scene_api()->material_begin(materialName.c_str(), true);
   sceneOO->get_scene_api()->material_set_shader(SHADER_SURFACE, surfaceShader);
   sceneOO->get_scene_api()->material_end();
 }
