@@ -198,7 +198,7 @@ class Parser {
 
   // Quoted token (no escapes, ends at the next double quote on the line) or
   // xX followed by two hex digits per byte.
-  std::string read_string_token(const std::string& what, bool* hex = nullptr) {
+  std::string read_string_token(const char* what, bool* hex = nullptr) {
     const std::size_t start = pos_;
     if (cur() == '"') {
       for (std::size_t i = pos_ + 1; i < in_.size(); ++i) {
@@ -296,13 +296,19 @@ class Parser {
     }
   }
 
-  void expect_line_end(const std::string& after) {
+  // Consumes blanks and the line end. `after()` describes what precedes
+  // it; it is called only to compose the error message.
+  template <class Describe>
+  void expect_line_end_after(Describe&& after) {
     skip_blanks();
     if (!at_end() && in_[pos_] == '\n') {
       ++pos_;
       return;
     }
-    expected("end of line after " + after);
+    expected("end of line after " + after());
+  }
+  void expect_line_end(const char* after) {
+    expect_line_end_after([after] { return std::string(after); });
   }
 
   // ---- values ----
@@ -316,7 +322,7 @@ class Parser {
     skip_blanks();
     if (cur() != '{') expected("\"{\" to open the shader text");
     ++pos_;
-    expect_line_end("\"{\" of " + describe(*node));
+    expect_line_end_after([&] { return "\"{\" of " + describe(*node); });
     {
       Nesting nest(*this, start);
       parse_body(node->children, *node);
@@ -532,12 +538,12 @@ class Parser {
     skip_blanks();
     if (cur() != '{') expected("\"{\" to open " + describe(node));
     ++pos_;
-    expect_line_end("\"{\" of " + describe(node));
+    expect_line_end_after([&] { return "\"{\" of " + describe(node); });
     {
       Nesting nest(*this, node.offset);
       parse_body(node.children, node);
     }
-    expect_line_end("\"}\" of " + describe(node));
+    expect_line_end_after([&] { return "\"}\" of " + describe(node); });
     out.push_back(std::move(node));
   }
 
@@ -564,7 +570,7 @@ class Parser {
   void finish_parameter(Node& node, std::vector<Node>& out) {
     skip_blanks();
     if (cur() == ',') ++pos_;
-    expect_line_end("parameter \"" + printable(node.name(), 64) + "\"");
+    expect_line_end_after([&] { return "parameter \"" + printable(node.name(), 64) + "\""; });
     out.push_back(std::move(node));
   }
 
@@ -723,7 +729,7 @@ class Parser {
           node.kind = NodeKind::MaterialShader;
           node.names.emplace_back(slot);
           shader_reference(node, "a material slot");
-          expect_line_end(std::string("\"") + slot + "\" shader");
+          expect_line_end_after([slot] { return std::string("\"") + slot + "\" shader"; });
           out.push_back(std::move(node));
           return;
         }
@@ -745,7 +751,7 @@ class Parser {
       if (keyword(s.word)) {
         node.kind = s.kind;
         read_exact_numbers(node, s.numbers, s.word);
-        expect_line_end(std::string("\"") + s.word + "\"");
+        expect_line_end_after([&s] { return std::string("\"") + s.word + "\""; });
         out.push_back(std::move(node));
         return;
       }
