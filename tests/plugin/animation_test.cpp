@@ -159,20 +159,6 @@ TEST(AnimationOrder, ComponentsAreWrittenInReverseOfTheRotationOrder) {
               (std::vector<std::string>{"\"R0\"", "\"R2\"", "\"R1\""}));
 }
 
-TEST(AnimationOrder, ChannelsComeScaleRotationPosition) {
-    BaseObject* op = BaseObject::Alloc(Onull);
-    addTrack(op, ID_BASEOBJECT_REL_POSITION, 0, "P", {{0.0, 0.0}, {0.1, 1.0}});
-    addTrack(op, ID_BASEOBJECT_REL_ROTATION, 0, "R", {{0.0, 0.0}, {0.1, 1.0}});
-    addTrack(op, ID_BASEOBJECT_REL_SCALE, 0, "S", {{0.0, 1.0}, {0.1, 2.0}});
-    LoaderHarness h;
-    writeObjectTracks(h, op);
-    BaseObject::Free(op);
-    EXPECT_EQ(h.api().with_prefix("set_parameter \"folder\""),
-              (std::vector<std::string>{"set_parameter \"folder\" string \"Obj/Scale\"",
-                                        "set_parameter \"folder\" string \"Obj/Rotation\"",
-                                        "set_parameter \"folder\" string \"Obj/Position\""}));
-}
-
 // Matrices ------------------------------------------------------------------
 
 // Column-vector 4x4 matrices built from the host's definitions of the axis
@@ -207,33 +193,20 @@ M4 scale(double x, double y, double z) {
     m.a[2][2] = z;
     return m;
 }
-// p' = (x, y cos w + z sin w, -y sin w + z cos w)
-M4 rotX(double w) {
+// The host's axis rotations: about x, p' = (x, y cos w + z sin w, -y sin w + z cos w),
+// and likewise about y (p' = (x cos w - z sin w, y, x sin w + z cos w)) and z.
+M4 rot(int axis, double w) {
+    const int i = axis == 0 ? 1 : axis == 1 ? 2 : 0;
+    const int j = axis == 0 ? 2 : axis == 1 ? 0 : 1;
     M4 m = identity();
-    m.a[1][1] = std::cos(w);
-    m.a[1][2] = std::sin(w);
-    m.a[2][1] = -std::sin(w);
-    m.a[2][2] = std::cos(w);
+    m.a[i][i] = m.a[j][j] = std::cos(w);
+    m.a[i][j] = std::sin(w);
+    m.a[j][i] = -std::sin(w);
     return m;
 }
-// p' = (x cos w - z sin w, y, x sin w + z cos w)
-M4 rotY(double w) {
-    M4 m = identity();
-    m.a[0][0] = std::cos(w);
-    m.a[0][2] = -std::sin(w);
-    m.a[2][0] = std::sin(w);
-    m.a[2][2] = std::cos(w);
-    return m;
-}
-// p' = (x cos w + y sin w, -x sin w + y cos w, z)
-M4 rotZ(double w) {
-    M4 m = identity();
-    m.a[0][0] = std::cos(w);
-    m.a[0][1] = std::sin(w);
-    m.a[1][0] = -std::sin(w);
-    m.a[1][1] = std::cos(w);
-    return m;
-}
+M4 rotX(double w) { return rot(0, w); }
+M4 rotY(double w) { return rot(1, w); }
+M4 rotZ(double w) { return rot(2, w); }
 
 void expectMatrix(const zelMatrix& got, const M4& want, const std::string& what) {
     for (int c = 0; c < 4; ++c)
