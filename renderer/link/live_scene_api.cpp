@@ -83,7 +83,7 @@ void LiveSceneApi::closeStream() {
 
 void LiveSceneApi::set_id(int id) {
   // The id given before connecting names the client in the stream's
-  // request; later ids are part of the scene.
+  // request; later ids belong to the scene.
   if (writer_) {
     writer_->set_id(id);
   } else {

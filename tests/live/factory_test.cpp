@@ -36,7 +36,7 @@ std::string sceneWith(std::string const& model, char const* modelset = "active")
          modelset + "\"/></models></scene></scene_info>";
 }
 
-// The launch is replaced: the renderer program is not part of these tests.
+// The launch is replaced: these tests run without the renderer program.
 class TestFactory : public RepeatLinkFactory {
  public:
   TestFactory() { setRetry(20, 0); }
