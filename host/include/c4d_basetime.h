@@ -5,7 +5,8 @@
 
 // A point in time as a reduced fraction of seconds.
 // BaseTime(seconds) rounds to whole milliseconds; BaseTime(z, n) rounds both
-// to integers (a denominator below 1 becomes 1).
+// to integers (a denominator below 1 becomes 1). Values are clamped to
+// +-1e15; NaN counts as 0 seconds.
 class BaseTime
 {
 public:

@@ -27,6 +27,8 @@ Float Gcd(Float a, Float b)
 
 BaseTime::BaseTime(Float seconds)
 {
+  if (std::isnan(seconds))
+    seconds = 0.0;
   numerator_ = Clamp(std::floor(seconds * 1000.0 + 0.5));
   denominator_ = 1000.0;
   Reduce();
@@ -34,6 +36,10 @@ BaseTime::BaseTime(Float seconds)
 
 BaseTime::BaseTime(Float z, Float n)
 {
+  if (std::isnan(z))
+    z = 0.0;
+  if (std::isnan(n))
+    n = 1.0;
   numerator_ = Clamp(std::floor(z + 0.5));
   denominator_ = std::floor(n + 0.5);
   if (denominator_ < 1.0)

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 
 namespace
@@ -47,6 +48,8 @@ TEST(BaseTime, SecondsRoundToWholeMilliseconds)
   EXPECT_DOUBLE_EQ(half.GetNumerator(), 1.0);
   EXPECT_DOUBLE_EQ(half.GetDenominator(), 2.0);
   EXPECT_DOUBLE_EQ(BaseTime(1e20).Get(), 1e15 / 1000.0);
+  EXPECT_DOUBLE_EQ(BaseTime(-1e20).Get(), -1e15 / 1000.0);
+  EXPECT_DOUBLE_EQ(BaseTime(std::nan("")).Get(), 0.0);
 }
 
 TEST(BaseTime, FractionsFramesAndOrder)
