@@ -16,10 +16,20 @@
 // The text form does not say which scene type wrote a number, so a float, an
 // int and a double all read back as Value::Kind::Number.
 //
+// Where the text form is ambiguous the reader decides so:
+//  - a bare-style name ("name value") ends before the first word that starts
+//    a value (a number, nan/inf, on/off, a string, byte or array token, or
+//    the line end), so "visible to the eye off" is the name "visible to the
+//    eye" with the value off;
+//  - a #print or #error text ends at the first double quote that ends a line;
+//  - comments are "//" lines;
+//  - a "#modify" not followed by a camera block (a refused modify) is a node
+//    of its own, and what follows it on the line is read as usual.
+//
 // Robustness: the parser never recurses deeper than kMaxNesting levels of
-// blocks and captured shaders, never trusts a binary count before checking
-// that the bytes are there, and reports every malformed input as a ParseError
-// carrying the byte offset and what was expected there.
+// blocks, arrays and captured shaders, never trusts a binary count before
+// checking that the bytes are there, and reports every malformed input as a
+// ParseError carrying the byte offset and what was expected there.
 #ifndef SVB_READER_H
 #define SVB_READER_H
 
@@ -36,7 +46,7 @@ namespace svb {
 struct Node;
 struct Value;
 
-// Deepest nesting of blocks and captured shader texts the parser accepts.
+// Deepest nesting of blocks, arrays and captured shader texts the parser accepts.
 constexpr int kMaxNesting = 256;
 
 // Binary array block: the bytes 01 02 03, a type letter, a little-endian
