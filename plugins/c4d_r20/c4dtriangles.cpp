@@ -63,11 +63,6 @@ void setArray(zelScene_api* api, const char* name, zelType type, void* data, siz
   api->set_parameter(name, type, &value);
 }
 
-} // namespace
-
-namespace
-{
-
 inline bool pointsValid(const CPolygon& polygon, int32_t pointCount)
 {
   return polygon.a >= 0 && polygon.b >= 0 && polygon.c >= 0 && polygon.d >= 0 &&
@@ -131,6 +126,10 @@ void C4DLoader::writeTriangleGroup(const char* name, const int32_t* group, size_
   int32_t* map = pointVertex.data();
   int32_t vertexCount = 0;
   int32_t n = 0;
+  // Tags holding fewer records than the object has polygons read as zero beyond
+  // their end, as the host's range-checked access does.
+  const int32_t uvwCount = uvwTag ? uvwTag->GetDataCount() : 0;
+  const int32_t normalCount = normalTag ? normalTag->GetDataCount() : 0;
   UVWStruct uvw;
   NormalStruct tagNormals;
   const Vector32* phong = copyNormals ? phongNormals : nullptr;
@@ -153,9 +152,19 @@ void C4DLoader::writeTriangleGroup(const char* name, const int32_t* group, size_
       continue;
     const bool triangle = isTriangle(polygon);
     if (uvwTag)
-      UVWTag::Get(uvwData, p, uvw);
+    {
+      if (p < uvwCount && uvwData)
+        UVWTag::Get(uvwData, p, uvw);
+      else
+        uvw = UVWStruct();
+    }
     if (normalTag)
-      NormalTag::Get(normalData, p, tagNormals);
+    {
+      if (p < normalCount && normalData)
+        NormalTag::Get(normalData, p, tagNormals);
+      else
+        tagNormals = NormalStruct();
+    }
     const int32_t va = vertexOf(polygon.a);
     const int32_t vb = vertexOf(polygon.b);
     const int32_t vc = vertexOf(polygon.c);
@@ -256,19 +265,23 @@ void C4DLoader::writeTriangles(const char* name, std::set<int> polygonSet,
 {
   if (polygonSet.empty())
     return;
+  // The point count is not given here: every point index the polygons use is taken
+  // as valid.
   groupPolygons.clear();
-  int32_t pointCount = 0;
+  int64_t pointCount = 0;
   for (int p : polygonSet)
   {
-    if (!usedPolygons.insert(p).second)
+    if (p < 0 || !usedPolygons.insert(p).second)
       continue;
     groupPolygons.push_back(p);
     const CPolygon& polygon = polygons[p];
-    pointCount = std::max({pointCount, polygon.a + 1, polygon.b + 1, polygon.c + 1, polygon.d + 1});
+    pointCount = std::max<int64_t>({pointCount, int64_t(polygon.a) + 1, int64_t(polygon.b) + 1,
+                                    int64_t(polygon.c) + 1, int64_t(polygon.d) + 1});
   }
   const void* normalData = normalTag ? normalTag->GetDataAddressR() : nullptr;
   writeTriangleGroup(name, groupPolygons.data(), groupPolygons.size(), polygons, points,
-                     pointCount, mat, uvwTag, uvwData, normalTag, normalData, phongNormals);
+                     static_cast<int32_t>(std::min<int64_t>(pointCount, INT32_MAX)), mat, uvwTag,
+                     uvwData, normalTag, normalData, phongNormals);
 }
 
 void C4DLoader::writePolygonObject(PolygonObject* object, std::vector<BaseTag*> tags, float)

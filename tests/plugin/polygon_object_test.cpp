@@ -189,6 +189,19 @@ TEST(TriangleStreams, NormalTagIsUsedInsteadOfPhong) {
     EXPECT_EQ(intsOf(h, "triangles_norm"), (std::vector<int32_t>{0, 3, 1, 2, 1, 3}));
 }
 
+TEST(TriangleStreams, ShortUvwTagReadsZeroBeyondItsRecords) {
+    Scene scene;
+    PolygonObject* mesh =
+        makeMesh(scene, "Short", numberedPoints(4), {CPolygon(0, 1, 2), CPolygon(1, 2, 3)});
+    UVWTag* uvw = UVWTag::Alloc(1);
+    UVWTag::Set(uvw->GetDataAddressW(), 0,
+                UVWStruct(Vector(1, 2, 0), Vector(3, 4, 0), Vector(5, 6, 0), Vector(5, 6, 0)));
+    appendTag(mesh, uvw);
+    LoaderHarness h;
+    h.loader.writePolygonObject(mesh, tagList({mesh}), 1.0f);
+    EXPECT_EQ(floatsOf(h, "uv_tex"), (std::vector<float>{1, 2, 3, 4, 5, 6, 0, 0, 0, 0, 0, 0}));
+}
+
 TEST(TriangleStreams, NamesOfTheObjects) {
     Scene scene;
     PolygonObject* unnamed = makeMesh(scene, nullptr, numberedPoints(3), {CPolygon(0, 1, 2)});
