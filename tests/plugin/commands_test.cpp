@@ -161,6 +161,17 @@ TEST_F(Commands, UnopenableExportFileIsShownToTheUser) {
     EXPECT_THAT(dialogs(), ::testing::ElementsAre("could not open file: \"" + path + "\""));
 }
 
+// A device that refuses every byte: the loss shows when the file is closed.
+TEST_F(Commands, ExportThatCannotBeWrittenIsShownToTheUser) {
+    const std::string path = dir + "/full.svb";
+    ASSERT_EQ(symlink("/dev/full", path.c_str()), 0);
+    c4dhost::SetFileDialogAnswer(path);
+    DocumentPtr doc = emptyDocument();
+    EXPECT_TRUE(command(kExportId)->Execute(doc.get()));
+    std::remove(path.c_str());
+    EXPECT_THAT(dialogs(), ::testing::ElementsAre("could not close file"));
+}
+
 // With no renderer installation, the live link cannot load its library: the command
 // still succeeds for the host, and the user reads why nothing happened.
 TEST_F(Commands, RenderAndUpdateWithoutRendererTellTheUser) {
