@@ -129,7 +129,7 @@ std::string count(std::size_t n, const char* noun) {
 
 std::string fmtNumber(double v) {
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%g", v);
+  std::snprintf(buf, sizeof buf, "%.10g", v);
   return buf;
 }
 
@@ -141,7 +141,7 @@ class Parser;
 // The fields of one JSON object. Every field must be taken; done() refuses the rest.
 class Fields {
  public:
-  Fields(Parser& parser, const json& value, std::string place);
+  Fields(const Parser& parser, const json& value, std::string place);
 
   const json* get(const std::string& key);
   std::string placeOf(const std::string& key) const { return place_ + "." + key; }
@@ -149,7 +149,7 @@ class Fields {
   void done();
 
  private:
-  Parser& parser_;
+  const Parser& parser_;
   const json& value_;
   std::string place_;
   std::set<std::string> taken_;
@@ -177,13 +177,10 @@ class Parser {
  private:
   void checkDepth(std::string_view text) const;
   void takeId(Fields& f, IdKind kind, std::string& out);
-  std::int32_t kindOf(Fields& f, const char* what, const KindName* table, std::size_t n,
-                      std::optional<std::int32_t> fallback);
+  // The "type" field: a kind name of the table or a positive type id; `fallback` when absent.
   template <std::size_t N>
   std::int32_t kindOf(Fields& f, const char* what, const KindName (&table)[N],
-                      std::optional<std::int32_t> fallback = std::nullopt) {
-    return kindOf(f, what, table, N, fallback);
-  }
+                      std::optional<std::int32_t> fallback = std::nullopt) const;
 
   void params(Fields& f, std::vector<ParamRecord>& out);
   ParamRecord paramValue(const json& v, std::int32_t id, const std::string& place);
@@ -282,7 +279,7 @@ class DuplicateKeyCheck {
   std::vector<Frame> frames_;
 };
 
-Fields::Fields(Parser& parser, const json& value, std::string place)
+Fields::Fields(const Parser& parser, const json& value, std::string place)
     : parser_(parser), value_(value), place_(std::move(place)) {
   if (!value_.is_object()) parser_.fail(place_, "must be a JSON object");
 }
@@ -298,6 +295,27 @@ void Fields::done() {
   for (auto it = value_.begin(); it != value_.end(); ++it) {
     if (taken_.count(it.key()) == 0) parser_.fail(place_, "unknown field " + inQuotes(it.key()));
   }
+}
+
+template <std::size_t N>
+std::int32_t Parser::kindOf(Fields& f, const char* what, const KindName (&table)[N],
+                            std::optional<std::int32_t> fallback) const {
+  const json* v = f.get("type");
+  const std::string place = f.placeOf("type");
+  if (v == nullptr) {
+    if (fallback) return *fallback;
+    fail(f.place(), "needs a \"type\": a kind name or a type id");
+  }
+  if (v->is_string()) {
+    const std::string name = v->get<std::string>();
+    if (const KindName* k = findKind(table, name)) return k->type;
+    fail(place, "unknown " + std::string(what) + " kind " + inQuotes(name) + " (known: " +
+                    kindList(table) + "; other kinds by their type id)");
+  }
+  if (!v->is_number()) fail(place, "must be a kind name or a type id");
+  const std::int32_t type = integer(*v, place);
+  if (type <= 0) fail(place, "a type id is a positive number");
+  return type;
 }
 
 double Parser::number(const json& v, const std::string& place) const {
@@ -396,30 +414,6 @@ void Parser::takeId(Fields& f, IdKind kind, std::string& out) {
   if (!inserted) fail(place, inQuotes(out) + " is already the id of " + it->second.place);
 }
 
-std::int32_t Parser::kindOf(Fields& f, const char* what, const KindName* table, std::size_t n,
-                            std::optional<std::int32_t> fallback) {
-  const json* v = f.get("type");
-  const std::string place = f.placeOf("type");
-  if (v == nullptr) {
-    if (fallback) return *fallback;
-    fail(f.place(), "needs a \"type\": a kind name or a type id");
-  }
-  if (v->is_string()) {
-    const std::string name = v->get<std::string>();
-    for (std::size_t i = 0; i < n; ++i) {
-      if (name == table[i].name) return table[i].type;
-    }
-    std::string known;
-    for (std::size_t i = 0; i < n; ++i) known += (i ? ", " : "") + std::string(table[i].name);
-    fail(place, "unknown " + std::string(what) + " kind " + inQuotes(name) + " (known: " + known +
-                    "; other kinds by their type id)");
-  }
-  if (!v->is_number()) fail(place, "must be a kind name or a type id");
-  const std::int32_t type = integer(*v, place);
-  if (type <= 0) fail(place, "a type id is a positive number");
-  return type;
-}
-
 void Parser::addParam(std::vector<ParamRecord>& out, ParamRecord p) const {
   for (const ParamRecord& q : out) {
     if (q.id == p.id)
@@ -429,7 +423,7 @@ void Parser::addParam(std::vector<ParamRecord>& out, ParamRecord p) const {
 }
 
 GradientRecord Parser::gradient(const json& v, const std::string& place) const {
-  Fields f(const_cast<Parser&>(*this), v, place);
+  Fields f(*this, v, place);
   GradientRecord g;
   if (const json* m = f.get("mode")) g.mode = integer(*m, f.placeOf("mode"));
   if (const json* ks = f.get("knots")) {
@@ -437,7 +431,7 @@ GradientRecord Parser::gradient(const json& v, const std::string& place) const {
     array(*ks, kplace);
     for (std::size_t i = 0; i < ks->size(); ++i) {
       const std::string p = kplace + "[" + std::to_string(i) + "]";
-      Fields k(const_cast<Parser&>(*this), (*ks)[i], p);
+      Fields k(*this, (*ks)[i], p);
       GradientKnotRecord knot;
       if (const json* x = k.get("color")) knot.color = vec3(*x, k.placeOf("color"));
       if (const json* x = k.get("brightness")) knot.brightness = number(*x, k.placeOf("brightness"));
@@ -745,7 +739,7 @@ void Parser::strands(const json& v, const std::string& place, ObjectRecord& obj)
   array(v, place);
   for (std::size_t i = 0; i < v.size(); ++i) {
     const std::string p = place + "[" + std::to_string(i) + "]";
-    Fields f(const_cast<Parser&>(*this), v[i], p);
+    Fields f(*this, v[i], p);
     StrandRecord s;
     const json* pts = f.get("points");
     if (pts == nullptr) fail(p, "a strand needs \"points\"");
