@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -622,6 +624,25 @@ INSTANTIATE_TEST_SUITE_P(DocumentReader, MalformedDocument, testing::ValuesIn(ba
                          [](const testing::TestParamInfo<BadFile>& info) {
                            return std::string(info.param.name);
                          });
+
+// A file cut short anywhere (a partly written or partly copied file) is a syntax error,
+// never a crash or a document.
+TEST(DocumentReader, EveryTruncationOfTheDemoIsRefused) {
+  std::ifstream in(EXAMPLES_FOLDER "/demo.json", std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  const std::string demo = text.str();
+  const std::size_t end = demo.rfind('}');
+  ASSERT_NE(end, std::string::npos);
+  for (std::size_t n = 0; n < end; n += 7) {
+    try {
+      read(demo.substr(0, n));
+      ADD_FAILURE() << "accepted the first " << n << " bytes";
+    } catch (const DocumentError& e) {
+      EXPECT_EQ(e.place().rfind("line ", 0), 0u) << n << ": " << e.what();
+    }
+  }
+}
 
 TEST(DocumentReader, AFileThatCannotBeRead) {
   try {
