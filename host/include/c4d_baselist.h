@@ -90,7 +90,9 @@ public:
   GeListNode* GetDown() const { return children_.first; }
   GeListNode* GetDownLast() const { return children_.Last(); }
 
-  // Inserting a node first removes it from the list it is in.
+  // Inserting a node first removes it from the list it is in. Inserting a
+  // node under, before or after itself or one of its descendants is refused
+  // (nothing changes).
   void InsertBefore(GeListNode* bl);
   void InsertAfter(GeListNode* bl);
   void InsertUnder(GeListNode* bl);

@@ -142,9 +142,22 @@ void GeListNode::Remove()
   ownerList_ = nullptr;
 }
 
+namespace
+{
+// True when node lies in the subtree of root (root itself included), so that
+// inserting root there would make the tree a cycle.
+bool InSubtree(const GeListNode* node, const GeListNode* root)
+{
+  for (const GeListNode* n = node; n; n = n->GetUp())
+    if (n == root)
+      return true;
+  return false;
+}
+}  // namespace
+
 void GeListNode::InsertBefore(GeListNode* bl)
 {
-  if (!bl || bl == this || !bl->ownerList_)
+  if (!bl || InSubtree(bl, this) || !bl->ownerList_)
     return;
   Remove();
   c4dsdk_internal::NodeList* list = bl->ownerList_;
@@ -153,7 +166,7 @@ void GeListNode::InsertBefore(GeListNode* bl)
 
 void GeListNode::InsertAfter(GeListNode* bl)
 {
-  if (!bl || bl == this || !bl->ownerList_)
+  if (!bl || InSubtree(bl, this) || !bl->ownerList_)
     return;
   Remove();
   bl->ownerList_->Insert(this, bl);
@@ -161,7 +174,7 @@ void GeListNode::InsertAfter(GeListNode* bl)
 
 void GeListNode::InsertUnder(GeListNode* bl)
 {
-  if (!bl || bl == this)
+  if (!bl || InSubtree(bl, this))
     return;
   Remove();
   bl->children_.Insert(this, nullptr);
@@ -169,7 +182,7 @@ void GeListNode::InsertUnder(GeListNode* bl)
 
 void GeListNode::InsertUnderLast(GeListNode* bl)
 {
-  if (!bl || bl == this)
+  if (!bl || InSubtree(bl, this))
     return;
   Remove();
   bl->children_.Insert(this, bl->children_.Last());

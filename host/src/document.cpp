@@ -58,8 +58,11 @@ BaseObject* BaseDocument::GetFirstObject() const
 void BaseDocument::InsertObject(BaseObject* op, BaseObject* parent, BaseObject* pred, Bool checknames)
 {
   (void)checknames;
-  if (!op || op == parent || op == pred)
+  if (!op)
     return;
+  for (const GeListNode* n = parent; n; n = n->GetUp())
+    if (n == op)
+      return;  // op cannot go into its own subtree
   if (pred && pred->GetUp() == parent && pred->GetDocument() == this)
   {
     op->InsertAfter(pred);

@@ -60,8 +60,12 @@ TEST(ObjectMatrices, GlobalMatrixMultipliesDownTheTree)
   BaseObject* grandchild = BaseObject::Alloc(Onull);
   doc->InsertObject(parent, nullptr, nullptr);
   doc->InsertObject(child, parent, nullptr);
-  child->InsertUnder(nullptr);  // refused: stays under parent
   grandchild->InsertUnder(child);
+  // Moves that would make the tree a cycle change nothing.
+  child->InsertUnder(nullptr);
+  parent->InsertUnder(grandchild);
+  parent->InsertAfter(child);
+  doc->InsertObject(child, grandchild, nullptr);
   EXPECT_EQ(child->GetUp(), parent);
   EXPECT_EQ(grandchild->GetUp(), child);
   parent->SetRelPos(Vector(0, 200, 0));
