@@ -68,9 +68,9 @@ Float CCurve::GetValue(const BaseTime& time) const
   if (!(time < keys_.back()->time_))
     return keys_.back()->value_;
   // The last key at or before time; the one after it is later than time.
-  size_t i = 0;
-  while (i + 1 < keys_.size() && !(time < keys_[i + 1]->time_))
-    ++i;
+  const auto after = std::upper_bound(keys_.begin(), keys_.end(), time,
+                                      [](const BaseTime& t, const CKey* k) { return t < k->time_; });
+  const size_t i = size_t(after - keys_.begin()) - 1;
   const CKey* left = keys_[i];
   const CKey* right = keys_[i + 1];
   const Float t0 = left->time_.Get();

@@ -103,6 +103,10 @@ TEST(Curves, LinearStepAndSplineKeys)
   EXPECT_DOUBLE_EQ(curve->GetKey(2)->GetTime().Get(), 3.0);
   EXPECT_EQ(curve->GetKey(3), nullptr);
   EXPECT_EQ(curve->AddKey(BaseTime(2.0)), curve->GetKey(1));  // no second key at one time
+  // Each span interpolates between its own two keys.
+  EXPECT_DOUBLE_EQ(curve->GetValue(BaseTime(1.5)), 5.0);
+  EXPECT_DOUBLE_EQ(curve->GetValue(BaseTime(2.0)), 0.0);
+  EXPECT_DOUBLE_EQ(curve->GetValue(BaseTime(2.5)), 15.0);
 }
 
 TEST(Tracks, OrderedByIdFoundAndSwitchedOff)
