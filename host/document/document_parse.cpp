@@ -172,6 +172,8 @@ class Parser {
   bool boolean(const json& v, const std::string& place) const;
   std::string string(const json& v, const std::string& place) const;
   Vec3 vec3(const json& v, const std::string& place) const;
+  // Element i of an array of vectors; the place is only built for a message (large meshes).
+  Vec3 vec3At(const json& array, std::size_t i, const std::string& arrayPlace) const;
   const json& array(const json& v, const std::string& place) const;
 
  private:
@@ -365,6 +367,15 @@ Vec3 Parser::vec3(const json& v, const std::string& place) const {
   if (!v.is_array() || v.size() != 3) fail(place, "must be an array of three numbers");
   return Vec3{number(v[0], place + "[0]"), number(v[1], place + "[1]"),
               number(v[2], place + "[2]")};
+}
+
+Vec3 Parser::vec3At(const json& array, std::size_t i, const std::string& arrayPlace) const {
+  const json& v = array[i];
+  if (v.is_array() && v.size() == 3 && v[0].is_number() && v[1].is_number() && v[2].is_number()) {
+    const Vec3 r{v[0].get<double>(), v[1].get<double>(), v[2].get<double>()};
+    if (std::isfinite(r.x) && std::isfinite(r.y) && std::isfinite(r.z)) return r;
+  }
+  return vec3(v, arrayPlace + "[" + std::to_string(i) + "]");
 }
 
 // Refuses text that nests deeper than kMaxJsonDepth before the JSON library sees it, so that
@@ -718,16 +729,23 @@ MaterialRecord Parser::material(const json& v, const std::string& place) {
 void Parser::polygons(const json& v, const std::string& place, ObjectRecord& obj) const {
   array(v, place);
   const auto pointCount = static_cast<std::int64_t>(obj.points.size());
+  auto at = [&place](std::size_t i) { return place + "[" + std::to_string(i) + "]"; };
+  obj.polygons.reserve(v.size());
   for (std::size_t i = 0; i < v.size(); ++i) {
-    const std::string p = place + "[" + std::to_string(i) + "]";
     const json& poly = v[i];
     if (!poly.is_array() || poly.size() < 3 || poly.size() > 4)
-      fail(p, "a polygon is an array of three or four point indices");
+      fail(at(i), "a polygon is an array of three or four point indices");
     std::int32_t idx[4];
     for (std::size_t k = 0; k < poly.size(); ++k) {
-      idx[k] = integer(poly[k], p + "[" + std::to_string(k) + "]");
+      const json& x = poly[k];
+      // Non-negative whole numbers in range are the common case; the rest get the full check.
+      if (x.is_number_unsigned() && x.get<std::uint64_t>() <= 0x7fffffffu) {
+        idx[k] = static_cast<std::int32_t>(x.get<std::uint64_t>());
+      } else {
+        idx[k] = integer(x, at(i) + "[" + std::to_string(k) + "]");
+      }
       if (idx[k] < 0 || idx[k] >= pointCount) {
-        fail(p, "polygon " + std::to_string(i) + " uses point " + std::to_string(idx[k]) +
+        fail(at(i), "polygon " + std::to_string(i) + " uses point " + std::to_string(idx[k]) +
                     ", but the object has " + count(static_cast<std::size_t>(pointCount), "point"));
       }
     }
@@ -1045,8 +1063,9 @@ ObjectRecord Parser::object(const json& v, const std::string& place, int depth) 
   if (points != nullptr) {
     const std::string p = f.placeOf("points");
     array(*points, p);
+    o.points.reserve(points->size());
     for (std::size_t i = 0; i < points->size(); ++i)
-      o.points.push_back(vec3((*points)[i], p + "[" + std::to_string(i) + "]"));
+      o.points.push_back(vec3At(*points, i, p));
   }
   if (polys != nullptr) polygons(*polys, f.placeOf("polygons"), o);
   if (const json* x = f.get("strands")) {
