@@ -600,6 +600,12 @@ std::vector<BadFile> badFiles() {
        "test.json: maxTime: the time range ends at 1 s, before it starts at 2 s"},
       {"NoFrames", R"({"version": 1, "fps": 0})",
        "test.json: fps: the frame rate is at least 1"},
+      // Refused by the model while building: what was built so far is freed.
+      {"ModelRefusesAValue",
+       withObjects(R"({"type": "null", "children": [{"type": "polygon", "points": [[0,0,0]],
+                        "polygons": [[0,0,0]], "tags": [{"type": "phong"}]}]},
+                      {"type": "null", "params": {"903": "text"}})"),
+       "test.json: objects[1].params.903: the host cannot store this value as parameter 903"},
       {"ObjectsTooDeep", withObjects(deepObjects),
        "test.json: " + deepPlace + ": objects nest deeper than 100 levels"},
   };
