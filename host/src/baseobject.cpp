@@ -278,47 +278,112 @@ Vector32* PolygonObject::CreatePhongNormals() const
   const Float minCos = std::cos(angle) - 1e-9;
 
   const size_t polyCount = polygons_.size();
-  const Int32 pointCount = GetPointCount();
-  auto valid = [&](const CPolygon& v) {
-    return v.a >= 0 && v.b >= 0 && v.c >= 0 && v.d >= 0 && v.a < pointCount && v.b < pointCount &&
-           v.c < pointCount && v.d < pointCount;
+  const size_t pointCount = points_.size();
+  const Int32 pointLimit = GetPointCount();
+  const CPolygon* polys = polygons_.data();
+  auto valid = [pointLimit](const CPolygon& v) {
+    return v.a >= 0 && v.b >= 0 && v.c >= 0 && v.d >= 0 && v.a < pointLimit && v.b < pointLimit &&
+           v.c < pointLimit && v.d < pointLimit;
   };
 
+  // The polygons around each point, in three flat arrays whatever the mesh size:
+  // the polygons of point p are around[first[p]] .. around[first[p + 1] - 1], in
+  // ascending order, a polygon listed once per corner on p (a triangle's d corner
+  // repeats c and is not listed). Polygons with a missing point are left out and
+  // keep zero normals.
   std::vector<Vector> face(polyCount);
-  std::vector<std::vector<size_t>> byPoint(static_cast<size_t>(pointCount));
+  std::vector<size_t> first(pointCount + 1, 0);
   for (size_t i = 0; i < polyCount; ++i)
   {
-    const CPolygon& v = polygons_[i];
+    const CPolygon& v = polys[i];
     if (!valid(v))
       continue;
     face[i] = FaceNormal(points_.data(), v);
-    byPoint[size_t(v.a)].push_back(i);
-    byPoint[size_t(v.b)].push_back(i);
-    byPoint[size_t(v.c)].push_back(i);
+    ++first[size_t(v.a) + 1];
+    ++first[size_t(v.b) + 1];
+    ++first[size_t(v.c) + 1];
     if (v.d != v.c)
-      byPoint[size_t(v.d)].push_back(i);
+      ++first[size_t(v.d) + 1];
   }
+  for (size_t p = 0; p < pointCount; ++p)
+    first[p + 1] += first[p];
+  // Polygon indices fit Int32: the polygon count is an Int32.
+  std::vector<Int32> around(first[pointCount]);
+  // Filling moves first[p] to the end of point p's run, which is where point
+  // p + 1's run starts; shifting by one afterwards restores the starts.
+  for (size_t i = 0; i < polyCount; ++i)
+  {
+    const CPolygon& v = polys[i];
+    if (!valid(v))
+      continue;
+    around[first[size_t(v.a)]++] = Int32(i);
+    around[first[size_t(v.b)]++] = Int32(i);
+    around[first[size_t(v.c)]++] = Int32(i);
+    if (v.d != v.c)
+      around[first[size_t(v.d)]++] = Int32(i);
+  }
+  for (size_t p = pointCount; p > 0; --p)
+    first[p] = first[p - 1];
+  first[0] = 0;
 
   Vector32* out = static_cast<Vector32*>(std::calloc(polyCount * 4, sizeof(Vector32)));
   if (!out)
     return nullptr;
-  for (size_t i = 0; i < polyCount; ++i)
+  // Point by point: the normal at a corner depends only on its polygon and its
+  // point. When every polygon around a point is within the angle of every other
+  // one (or there is no limit), all of them get the same sum, so it is taken once.
+  const Vector* faces = face.data();
+  for (size_t point = 0; point < pointCount; ++point)
   {
-    const CPolygon& v = polygons_[i];
-    if (!valid(v))
+    const Int32* begin = around.data() + first[point];
+    const Int32* end = around.data() + first[point + 1];
+    if (begin == end)
       continue;
-    for (Int32 corner = 0; corner < 4; ++corner)
+    bool shared = true;
+    if (limit)
     {
-      Vector sum;
-      for (size_t q : byPoint[size_t(v[corner])])
+      for (const Int32* a = begin; a != end && shared; ++a)
+        for (const Int32* b = a + 1; b != end; ++b)
+        {
+          if (*a != *b && !(Vector::Dot(faces[*a], faces[*b]) >= minCos))
+          {
+            shared = false;
+            break;
+          }
+        }
+    }
+    Vector common;
+    if (shared)
+    {
+      for (const Int32* q = begin; q != end; ++q)
+        common += faces[*q];
+      common = common.GetNormalized();
+    }
+    for (const Int32* it = begin; it != end; ++it)
+    {
+      const Int32 i = *it;
+      const Vector own = faces[i];
+      Vector n = common;
+      if (!shared)
       {
-        if (!limit || q == i || Vector::Dot(face[i], face[q]) >= minCos)
-          sum += face[q];
+        Vector sum;
+        for (const Int32* q = begin; q != end; ++q)
+        {
+          if (*q == i || Vector::Dot(own, faces[*q]) >= minCos)
+            sum += faces[*q];
+        }
+        n = sum.GetNormalized();
       }
-      Vector n = sum.GetNormalized();
       if (n.IsZero())
-        n = face[i];
-      out[i * 4 + size_t(corner)] = Vector32(n);
+        n = own;
+      // Every corner on this point; a triangle's d corner repeats c.
+      const CPolygon& v = polys[i];
+      const Vector32 value(n);
+      for (Int32 corner = 0; corner < 4; ++corner)
+      {
+        if (size_t(v[corner]) == point)
+          out[size_t(i) * 4 + size_t(corner)] = value;
+      }
     }
   }
   return out;
