@@ -42,31 +42,27 @@ inline std::string writeToMemory(const std::function<void(zelScene_api_file&)>& 
     return out;
 }
 
-inline std::string hexWindow(const std::string& s, size_t at) {
-    std::string out;
-    size_t from = at >= 8 ? at - 8 : 0;
-    for (size_t i = from; i < s.size() && i < at + 8; ++i) {
-        char cell[8];
-        std::snprintf(cell, sizeof cell, i == at ? "[%02x]" : "%02x ",
-                      static_cast<unsigned char>(s[i]));
-        out += cell;
-    }
-    return out;
-}
-
-// Equal bytes, or a message naming the first differing offset with a hex window of both.
+// Equal bytes, or a message naming the first differing offset with the 16 bytes around it
+// in hex, for both sides.
 inline ::testing::AssertionResult sameBytes(const std::string& actual,
                                             const std::string& expected) {
     if (actual == expected) return ::testing::AssertionSuccess();
     size_t at = 0;
     while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) ++at;
+    auto window = [at](const std::string& s) {
+        std::string out;
+        for (size_t i = at >= 8 ? at - 8 : 0; i < s.size() && i < at + 8; ++i) {
+            char cell[8];
+            std::snprintf(cell, sizeof cell, i == at ? "[%02x]" : "%02x ",
+                          static_cast<unsigned char>(s[i]));
+            out += cell;
+        }
+        return out;
+    };
     return ::testing::AssertionFailure()
            << "first difference at offset " << at << " (actual " << actual.size()
-           << " bytes, expected " << expected.size() << ")\n  actual:   "
-           << hexWindow(actual, at) << "\n  expected: " << hexWindow(expected, at)
-           << (actual.size() < 4096 && expected.size() < 4096
-                   ? "\n  actual text:\n" + actual + "\n  expected text:\n" + expected
-                   : std::string());
+           << " bytes, expected " << expected.size() << ")\n  actual:   " << window(actual)
+           << "\n  expected: " << window(expected);
 }
 
 }  // namespace scenetest

@@ -59,26 +59,20 @@ TEST(WriterStatements, BlocksSwitchParameterStyle) {
                           "\"w\" 0.5,\n"
                           "}\n"
                           "after 2\n"
-                          "animation \"anim\" \"matrix\" {\n"
-                          "}\n"
+                          "animation \"anim\" \"matrix\" {\n}\n"
                           "\nlight \"lamp\" {\n"
                           "on on\n"
                           "}\n"
-                          "\n#define material \"m\" {\n"
-                          "}\n"
-                          "material \"p\" {\n"
-                          "}\n"
+                          "\n#define material \"m\" {\n}\n"
+                          "material \"p\" {\n}\n"
                           "material \"m\"\n"
                           "}\n"
-                          "\n#define group \"def\" {\n"
-                          "}\n"
+                          "\n#define group \"def\" {\n}\n"
                           "load \"mod.so\" {\n"
                           "\"k\" 3,\n"
                           "}\n"
-                          "#define matrix \"mx\" {\n"
-                          "}\n"
-                          "\naccel \"bvh\" {\n"
-                          "}\n"
+                          "#define matrix \"mx\" {\n}\n"
+                          "\naccel \"bvh\" {\n}\n"
                           "output \"a\" \"b\" \"c\" {\n"
                           "\"x\" 1,\n"
                           "}\n"
@@ -108,6 +102,9 @@ TEST(WriterStatements, SimpleStatements) {
         EXPECT_FALSE(w.cancel());
         w.clear(true);
         w.install();
+        w.add_comment("// 100% sure %s %d\n");  // texts are never used as formats
+        w.print("50% done %n");
+        w.error("bad %s");
     });
     EXPECT_TRUE(sameBytes(out,
                           "version 8\n\n"
@@ -123,16 +120,7 @@ TEST(WriterStatements, SimpleStatements) {
                           "scale 1 2.5 -3\n"
                           "translate 0 0.25 1e+07\n"
                           "rotate 90 0 -45\n"
-                          "\nrender\n"));
-}
-
-TEST(WriterStatements, CommentsPrintsAndErrorsAreVerbatim) {
-    std::string out = writeToMemory([](zelScene_api_file& w) {
-        w.add_comment("// 100% sure %s %d\n");
-        w.print("50% done %n");
-        w.error("bad %s");
-    });
-    EXPECT_TRUE(sameBytes(out,
+                          "\nrender\n"
                           "// 100% sure %s %d\n"
                           "#print \"50% done %n\"\n"
                           "#error \"bad %s\"\n"));
@@ -141,9 +129,12 @@ TEST(WriterStatements, CommentsPrintsAndErrorsAreVerbatim) {
 TEST(WriterBlockKinds, OptionsCameraAndImageRefusedInsideAnotherBlock) {
     std::string out = writeToMemory([](zelScene_api_file& w) {
         EXPECT_TRUE(w.object_begin("o", true));
+        w.set_parameter_int("bare", 1);
         EXPECT_FALSE(w.options_begin());
         EXPECT_FALSE(w.camera_begin("c"));
         EXPECT_FALSE(w.image_begin());
+        w.camera_end();  // kind did not match: no brace, but style quoted and kind cleared
+        w.set_parameter_int("quoted", 2);
         w.object_end();
 
         EXPECT_TRUE(w.options_begin());
@@ -164,34 +155,15 @@ TEST(WriterBlockKinds, OptionsCameraAndImageRefusedInsideAnotherBlock) {
     });
     EXPECT_TRUE(sameBytes(out,
                           "object \"o\" {\n"
+                          "bare 1\n"
+                          "\"quoted\" 2,\n"
                           "}\n"
                           "\noptions {\n"
                           "samples 4\n"
                           "#modify }\n"
-                          "\nimage {\n"
-                          "}\n"
-                          "\ncamera {\n"
-                          "}\n"
-                          "#modify \ncamera \"main\" {\n"
-                          "}\n"));
-}
-
-TEST(WriterBlockKinds, EndOfRefusedBlockWritesNothingButResetsStyle) {
-    std::string out = writeToMemory([](zelScene_api_file& w) {
-        w.object_begin("o", true);
-        w.set_parameter_int("bare", 1);
-        EXPECT_FALSE(w.camera_begin("c"));
-        w.camera_end();  // kind did not match: no brace, but style quoted and kind cleared
-        w.set_parameter_int("quoted", 2);
-        EXPECT_TRUE(w.options_begin());
-        w.options_end();
-    });
-    EXPECT_TRUE(sameBytes(out,
-                          "object \"o\" {\n"
-                          "bare 1\n"
-                          "\"quoted\" 2,\n"
-                          "\noptions {\n"
-                          "}\n"));
+                          "\nimage {\n}\n"
+                          "\ncamera {\n}\n"
+                          "#modify \ncamera \"main\" {\n}\n"));
 }
 
 TEST(WriterShaders, NamedAndNumberedShadersAndMaterialReferences) {
@@ -209,7 +181,6 @@ TEST(WriterShaders, NamedAndNumberedShadersAndMaterialReferences) {
         w.material_set_shader(SHADER_SHADOW, 3);
         w.material_set_shader(SHADER_VOLUME, 4);
         w.material_set_shader(SHADER_REFLECTION_MAP, 5);
-        w.material_set_shader(static_cast<zelShader_type>(7), 6);
         w.material_set_shader(SHADER_SURFACE, static_cast<zelShader*>(nullptr));
         w.material_end();
         w.group_end();
@@ -228,8 +199,6 @@ TEST(WriterShaders, NamedAndNumberedShadersAndMaterialReferences) {
                           "shadow 3\n"
                           "volume 4\n"
                           "reflection map 5\n"
-                          "// assuming surface shader\n"
-                          "surface 6\n"
                           "}\n"
                           "}\n"));
 }
@@ -256,30 +225,8 @@ TEST(WriterShaders, NestedCaptureWithPushAndPop) {
                           "},\n"));
 }
 
-TEST(WriterShaders, CapturedBinaryBlockIsWrittenBackRaw) {
-    std::string out = writeToMemory(
-        [](zelScene_api_file& w) {
-            w.set_output_mode(static_cast<zelScene_api_output_mode>(OUTPUT_BINARY_ARRAYS));
-            w.group_begin("g", true);
-            w.shader_begin(nullptr, "s");
-            int values[1] = {5};
-            zelArray a{values, 1};
-            w.set_parameter("v", zel_array_of(TYPE_INT), &a);
-            w.shader_end();
-            zelShader* s = w.shader_get();
-            EXPECT_TRUE(s->raw);
-            w.set_parameter("sh", TYPE_SHADER, &s);
-            w.group_end();
-        },
-        true);
-    // Indentation is on here: the captured text got its own depth when it was captured, but
-    // being raw it is written back as it is, without the group's depth.
-    EXPECT_TRUE(sameBytes(out, "\ngroup \"g\" {\n"
-                               " sh \"s\" {\n \"v\" [ " +
-                                   hexBytes("01 02 03 69 01 00 00 00 05 00 00 00") +
-                                   "] ,\n}\n}\n"));
-}
-
+// A captured shader text got its depth when it was captured; holding a binary block it is
+// raw and written back as it is, without the depth of where it is used.
 TEST(WriterIndentation, DepthBlanksAfterEveryInnerLineFeed) {
     std::string out = writeToMemory([](zelScene_api_file& w) {
         w.set_output_mode(static_cast<zelScene_api_output_mode>(0));
@@ -292,6 +239,14 @@ TEST(WriterIndentation, DepthBlanksAfterEveryInnerLineFeed) {
         zelArray a{ten, 10};
         w.set_parameter("a", zel_array_of(TYPE_FLOAT), &a);
         w.geometry_end();
+        w.set_output_mode(OUTPUT_BINARY_ARRAYS);
+        w.shader_begin(nullptr, "s");
+        zelArray one{ten, 1};
+        w.set_parameter("v", zel_array_of(TYPE_FLOAT), &one);
+        w.shader_end();
+        zelShader* s = w.shader_get();
+        EXPECT_TRUE(s->raw);
+        w.set_parameter("sh", TYPE_SHADER, &s);
         w.group_end();
     });
     EXPECT_TRUE(sameBytes(out,
@@ -302,6 +257,8 @@ TEST(WriterIndentation, DepthBlanksAfterEveryInnerLineFeed) {
                           "  // a\n  // b\n"
                           "  \"a\" [ 1,2,3,4,5,6,7,8,9,\n  10 ] ,\n"
                           " }\n"
+                          " sh \"s\" {\n \"v\" [ " +
+                              hexBytes("01 02 03 66 01 00 00 00 00 00 80 3f") + "] ,\n}\n"
                           "}\n"));
 }
 
@@ -323,12 +280,11 @@ TEST(WriterLongTexts, NothingIsCutAtTheWorkingBufferSize) {
     const std::string expected = comment + "#print \"" + text + "\"\n" + "#error \"" + text +
                                  "\"\n" + "surface \"big\" {\n\"s\" \"" + value + "\",\n}\n";
     EXPECT_TRUE(sameBytes(out, expected));
-}
 
-TEST(WriterLongTexts, IndentedCopyLargerThanTheWorkingBuffer) {
+    // The same with indentation on, where every inner line gains the depth.
     std::string lines;
     while (lines.size() < zelScene_api_file::kWorkBufferSize) lines += "ab\n";
-    std::string out = writeToMemory([&](zelScene_api_file& w) {
+    out = writeToMemory([&](zelScene_api_file& w) {
         w.set_output_mode(static_cast<zelScene_api_output_mode>(0));
         w.group_begin("g", true);
         w.add_comment(lines.c_str());
@@ -368,17 +324,14 @@ TEST(WriterNullInput, NullNamesAndStringsAreEmptyTokens) {
 TEST(WriterNullInput, NoStreamWritesNothingAndKeepsResults) {
     zelScene_api_file w(nullptr, true);
     EXPECT_TRUE(w.group_begin("g", true));
-    EXPECT_TRUE(w.set_parameter_int("n", 1));
     EXPECT_TRUE(w.shader_begin(nullptr, "s"));
     EXPECT_TRUE(w.set_parameter_float("f", 1.0f));
     w.shader_end();
     EXPECT_NE(w.shader_get(), nullptr);
-    EXPECT_TRUE(w.render());
     EXPECT_TRUE(w.initialize_array_mode("a"));
     int one = 1;
     w.set_array_parameter(TYPE_INT, &one);
     w.finalize_array_mode();
-    w.print("x");
     w.group_end();
 }
 
@@ -386,14 +339,9 @@ TEST(WriterNullInput, NoStreamWritesNothingAndKeepsResults) {
 // locale is back in force once the writer is gone.
 TEST(WriterLocale, DecimalPointUnderCommaLocale) {
     const std::string before = std::setlocale(LC_NUMERIC, nullptr);
-    const char* comma = nullptr;
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"}) {
-        if (std::setlocale(LC_NUMERIC, name)) {
-            comma = name;
-            break;
-        }
-    }
-    if (!comma) GTEST_SKIP() << "no comma-decimal locale installed on this machine";
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "de_DE.utf8") &&
+        !std::setlocale(LC_NUMERIC, "fr_FR.UTF-8") && !std::setlocale(LC_NUMERIC, "fr_FR.utf8"))
+        GTEST_SKIP() << "no comma-decimal locale installed on this machine";
     const std::string active = std::setlocale(LC_NUMERIC, nullptr);
 
     std::string out = writeToMemory([](zelScene_api_file& w) {

@@ -26,12 +26,6 @@ inline std::string f32(float f) {
   return le32(bits);
 }
 
-inline std::string f64(double d) {
-  std::uint64_t bits;
-  std::memcpy(&bits, &d, 8);
-  return le32(static_cast<std::uint32_t>(bits)) + le32(static_cast<std::uint32_t>(bits >> 32));
-}
-
 // Header (magic, letter, count) followed by the given payload.
 inline std::string block(char letter, std::uint32_t count, const std::string& payload) {
   std::string s(reinterpret_cast<const char*>(svb::kBinaryMagic), sizeof svb::kBinaryMagic);
@@ -48,12 +42,6 @@ inline std::string int_block(std::initializer_list<std::int32_t> v) {
   std::string p;
   for (std::int32_t i : v) p += le32(static_cast<std::uint32_t>(i));
   return block(svb::kBinaryInt, static_cast<std::uint32_t>(v.size()), p);
-}
-
-inline std::string double_block(std::initializer_list<double> v) {
-  std::string p;
-  for (double d : v) p += f64(d);
-  return block(svb::kBinaryDouble, static_cast<std::uint32_t>(v.size()), p);
 }
 
 // ---- one-line rendering of a tree ----
