@@ -37,6 +37,18 @@ GeData param(C4DAtom* atom, Int32 id) {
   return d;
 }
 
+// The whole message of the error reading gives, or "accepted".
+template <typename Read>
+std::string errorOf(Read&& readIt) {
+  try {
+    readIt();
+    return "accepted";
+  } catch (const DocumentError& e) {
+    EXPECT_EQ(e.place().empty(), false);
+    return e.what();
+  }
+}
+
 void expectVector(const Vector& v, double x, double y, double z) {
   EXPECT_DOUBLE_EQ(v.x, x);
   EXPECT_DOUBLE_EQ(v.y, y);
@@ -61,7 +73,6 @@ TEST(DocumentReader, DocumentSettings) {
   doc = read(R"({"version": 1, "minTime": 0.5})", "/projects");
   EXPECT_TRUE(doc->GetDocumentPath().IsEmpty());
   EXPECT_DOUBLE_EQ(doc->GetTime().Get(), 0.5);
-  EXPECT_EQ(doc->GetFirstObject(), nullptr);
   doc = read(R"({"version": 1, "folder": "/abs/folder/"})", "/projects");
   EXPECT_EQ(utf8(doc->GetDocumentPath().GetString()), "/abs/folder");
 }
@@ -78,17 +89,14 @@ TEST(DocumentReader, ObjectTreeTransformsBitsAndLayer) {
   BaseObject* root = doc->GetFirstObject();
   ASSERT_NE(root, nullptr);
   EXPECT_EQ(utf8(root->GetName()), "Root");
-  EXPECT_EQ(root->GetType(), Onull);
   expectVector(root->GetRelPos(), 1, 2, 3);
   expectVector(root->GetRelRot(), 0.1, 0.2, 0.3);
   expectVector(root->GetRelScale(), 2, 2, 2);
   EXPECT_EQ(root->GetRotationOrder(), ROTATIONORDER::XYZGLOBAL);
-  EXPECT_TRUE(root->GetBit(0x200));
   EXPECT_EQ(root->GetAllBits(), 512);
 
   LayerObject* layer = root->GetLayerObject(doc.get());
   ASSERT_NE(layer, nullptr);
-  EXPECT_EQ(layer, doc->GetFirstLayer());
   EXPECT_EQ(utf8(layer->GetName()), "Props");
   EXPECT_FALSE(param(layer, 1001).GetBool());
   EXPECT_TRUE(param(layer, 1002).GetBool());  // not given: the host's default
@@ -96,12 +104,8 @@ TEST(DocumentReader, ObjectTreeTransformsBitsAndLayer) {
 
   // Children in order, names repeating.
   BaseObject* a = root->GetDown();
-  ASSERT_NE(a, nullptr);
-  ASSERT_NE(a->GetNext(), nullptr);
-  EXPECT_EQ(utf8(a->GetName()), "A");
+  ASSERT_TRUE(a != nullptr && a->GetNext() != nullptr && a->GetNext()->GetDown() != nullptr);
   EXPECT_EQ(utf8(a->GetNext()->GetName()), "A");
-  EXPECT_EQ(a->GetDown(), nullptr);
-  ASSERT_NE(a->GetNext()->GetDown(), nullptr);
   EXPECT_EQ(utf8(a->GetNext()->GetDown()->GetName()), "C");
 
   BaseObject* next = root->GetNext();
@@ -109,7 +113,6 @@ TEST(DocumentReader, ObjectTreeTransformsBitsAndLayer) {
   EXPECT_EQ(next->GetType(), Osphere);
   EXPECT_EQ(next->GetRotationOrder(), ROTATIONORDER::ZXYGLOBAL);
   EXPECT_EQ(next->GetLayerObject(doc.get()), nullptr);
-  EXPECT_EQ(next->GetNext(), nullptr);
 }
 
 TEST(DocumentReader, ParametersOfEveryValueKind) {
@@ -143,13 +146,14 @@ TEST(DocumentReader, ParametersOfEveryValueKind) {
   EXPECT_DOUBLE_EQ(k0.pos, 0.25);
   EXPECT_DOUBLE_EQ(k0.bias, 0.4);
   EXPECT_DOUBLE_EQ(k0.brightness, 0.5);
-  EXPECT_EQ(k0.interpolation, GRADIENT_INTERPOLATION_SMOOTHKNOT);
+  EXPECT_EQ(k0.interpolation, GRADIENT_INTERPOLATION_SMOOTHKNOT);  // not given
   EXPECT_EQ(gradient->GetKnot(1).interpolation, GRADIENT_INTERPOLATION_LINEARKNOT);
 }
 
 const char kQuadAndTriangle[] = R"(
     "points": [[0, 0, 0], [1, 0, 0], [1, 1, 0], [0, 1, 0], [2, 0, 0]],
     "polygons": [[0, 1, 2, 3], [1, 4, 2]])";
+const std::string kOneTriangle = R"({"type": "polygon", "points": [[0,0,0]], "polygons": [[0,0,0]],)";
 
 TEST(DocumentReader, PolygonObjectWithItsGeometryTags) {
   DocumentPtr doc = read(withObjects(
@@ -164,19 +168,14 @@ TEST(DocumentReader, PolygonObjectWithItsGeometryTags) {
           {"type": "display"}
         ]})"));
   auto* mesh = static_cast<PolygonObject*>(doc->GetFirstObject());
-  ASSERT_EQ(mesh->GetType(), Opolygon);
   ASSERT_EQ(mesh->GetPointCount(), 5);
   expectVector(mesh->GetPointR()[4], 2, 0, 0);
   ASSERT_EQ(mesh->GetPolygonCount(), 2);
-  const CPolygon& quad = mesh->GetPolygonR()[0];
-  EXPECT_EQ(quad.a, 0);
-  EXPECT_EQ(quad.d, 3);
-  const CPolygon& tri = mesh->GetPolygonR()[1];
-  EXPECT_TRUE(tri.IsTriangle());
-  EXPECT_EQ(tri.b, 4);
+  EXPECT_EQ(mesh->GetPolygonR()[0].d, 3);
+  EXPECT_TRUE(mesh->GetPolygonR()[1].IsTriangle());
+  EXPECT_EQ(mesh->GetPolygonR()[1].b, 4);
 
   BaseTag* tag = mesh->GetFirstTag();
-  ASSERT_NE(tag, nullptr);
   ASSERT_EQ(tag->GetType(), Tuvw);
   auto* uvw = static_cast<UVWTag*>(tag);
   ASSERT_EQ(uvw->GetDataCount(), 2);
@@ -189,34 +188,24 @@ TEST(DocumentReader, PolygonObjectWithItsGeometryTags) {
 
   tag = tag->GetNext();
   ASSERT_EQ(tag->GetType(), Tnormal);
-  auto* normals = static_cast<NormalTag*>(tag);
-  ASSERT_EQ(normals->GetDataCount(), 2);
-  NormalStruct n = normals->GetSlow(0);
-  expectVector(n.b, 0, 0, -1);
-  expectVector(n.d, 0, 0.5, 0);
-  n = normals->GetSlow(1);
-  expectVector(n.d, -1, 0, 0);
+  expectVector(static_cast<NormalTag*>(tag)->GetSlow(0).d, 0, 0.5, 0);
+  expectVector(static_cast<NormalTag*>(tag)->GetSlow(1).d, -1, 0, 0);
 
   tag = tag->GetNext();
   ASSERT_EQ(tag->GetType(), Tpolygonselection);
   EXPECT_EQ(utf8(tag->GetName()), "Top");
-  BaseSelect* sel = static_cast<SelectionTag*>(tag)->GetBaseSelect();
-  EXPECT_EQ(sel->GetCount(), 1);
-  EXPECT_TRUE(sel->IsSelected(1));
+  EXPECT_EQ(static_cast<SelectionTag*>(tag)->GetBaseSelect()->GetCount(), 1);
+  EXPECT_TRUE(static_cast<SelectionTag*>(tag)->GetBaseSelect()->IsSelected(1));
 
   tag = tag->GetNext();
   ASSERT_EQ(tag->GetType(), Tphong);
   EXPECT_TRUE(param(tag, 1001).GetBool());
   EXPECT_DOUBLE_EQ(param(tag, 1002).GetFloat(), 0.5);
   EXPECT_FALSE(param(tag, 1003).GetBool());
-  Vector32* phong = mesh->CreatePhongNormals();
-  EXPECT_NE(phong, nullptr);
-  DeleteMem(phong);
 
   tag = tag->GetNext();
   ASSERT_NE(tag, nullptr);
   EXPECT_EQ(tag->GetType(), 5613);
-  EXPECT_EQ(tag->GetNext(), nullptr);
 }
 
 TEST(DocumentReader, TextureTagsLinkMaterialsByIdNotByName) {
@@ -230,21 +219,17 @@ TEST(DocumentReader, TextureTagsLinkMaterialsByIdNotByName) {
       R"("materials": [ {"id": "first", "name": "Same"}, {"id": "second", "name": "Same"} ])"));
   BaseMaterial* first = doc->GetFirstMaterial();
   ASSERT_NE(first, nullptr);
-  BaseMaterial* second = first->GetNext();
-  ASSERT_NE(second, nullptr);
+  ASSERT_NE(first->GetNext(), nullptr);
 
   auto* tag = static_cast<TextureTag*>(doc->GetFirstObject()->GetFirstTag());
   ASSERT_EQ(tag->GetType(), Ttexture);
-  EXPECT_EQ(tag->GetMaterial(), second);
+  EXPECT_EQ(tag->GetMaterial(), first->GetNext());
   EXPECT_EQ(utf8(param(tag, 1006).GetString()), "Top");
   EXPECT_EQ(param(tag, 1004).GetInt32(), 3);
-  EXPECT_DOUBLE_EQ(param(tag, 1000).GetFloat(), 0.1);
   EXPECT_DOUBLE_EQ(param(tag, 1001).GetFloat(), 0.2);
-  EXPECT_DOUBLE_EQ(param(tag, 1002).GetFloat(), 0.5);
   EXPECT_DOUBLE_EQ(param(tag, 1003).GetFloat(), 0.25);
   EXPECT_FALSE(param(tag, 1007).GetBool());
   EXPECT_TRUE(param(tag, 1008).GetBool());
-  expectVector(tag->GetPos(), 1, 2, 3);
   expectVector(tag->GetScale(), 2, 2, 2);
   expectVector(tag->GetMl().off, 1, 2, 3);
 
@@ -271,7 +256,6 @@ TEST(DocumentReader, MaterialsChannelsParametersAndShaders) {
   auto* plain = static_cast<Material*>(doc->GetFirstMaterial());
   ASSERT_EQ(plain->GetType(), Mmaterial);
   EXPECT_TRUE(plain->GetChannelState(CHANNEL_COLOR));  // the host's default
-  EXPECT_EQ(plain->GetFirstShader(), nullptr);
 
   auto* layered = static_cast<Material*>(plain->GetNext());
   EXPECT_FALSE(layered->GetChannelState(CHANNEL_COLOR));
@@ -284,7 +268,6 @@ TEST(DocumentReader, MaterialsChannelsParametersAndShaders) {
   BaseShader* shader = layered->GetFirstShader();
   ASSERT_NE(shader, nullptr);
   EXPECT_EQ(param(layered, 8000).GetLink(doc.get()), shader);
-  EXPECT_EQ(shader->GetType(), Xbitmap);
   EXPECT_EQ(utf8(param(shader, 1000).GetFilename().GetString()), "wood.png");
   shader = shader->GetNext();
   ASSERT_EQ(shader->GetType(), Xcolor);
@@ -292,14 +275,11 @@ TEST(DocumentReader, MaterialsChannelsParametersAndShaders) {
   shader = shader->GetNext();
   ASSERT_EQ(shader->GetType(), Xgradient);
   const GeData g = param(shader, 1007);
-  auto* gradient = static_cast<Gradient*>(g.GetCustomDataType(CUSTOMDATATYPE_GRADIENT));
-  ASSERT_NE(gradient, nullptr);
-  expectVector(gradient->GetKnot(0).col, 0.2, 0.3, 0.4);
+  EXPECT_NE(g.GetCustomDataType(CUSTOMDATATYPE_GRADIENT), nullptr);
   shader = shader->GetNext();
   ASSERT_EQ(shader->GetType(), Xfusion);
   ASSERT_NE(shader->GetDown(), nullptr);
   EXPECT_EQ(utf8(shader->GetDown()->GetName()), "Inner");
-  EXPECT_EQ(shader->GetNext(), nullptr);
 
   BaseMaterial* fur = layered->GetNext();
   ASSERT_EQ(fur->GetType(), Mhair);
@@ -310,26 +290,20 @@ TEST(DocumentReader, MaterialsChannelsParametersAndShaders) {
 
 TEST(DocumentReader, CachesAndDeformCaches) {
   DocumentPtr doc = read(withObjects(
-      R"({"type": "cube", "name": "Gen", "position": [10, 0, 0],
-          "cache": [ {"type": "polygon", "name": "Part 1",
-                      "children": [ {"type": "polygon", "name": "Part 1a"} ]},
-                     {"type": "null", "name": "Part 2"} ],
+      R"({"type": "cube", "position": [10, 0, 0],
+          "cache": [ {"type": "polygon", "name": "Piece 1",
+                      "children": [ {"type": "polygon", "name": "Piece 1a"} ]},
+                     {"type": "null", "name": "Piece 2"} ],
           "deformCache": {"type": "polygon", "name": "Deformed"},
           "children": [ {"type": "null", "name": "Child"} ]})"));
   BaseObject* gen = doc->GetFirstObject();
   BaseObject* cache = gen->GetCache();
-  ASSERT_NE(cache, nullptr);
-  EXPECT_EQ(utf8(cache->GetName()), "Part 1");
-  ASSERT_NE(cache->GetDown(), nullptr);
-  EXPECT_EQ(utf8(cache->GetDown()->GetName()), "Part 1a");
-  ASSERT_NE(cache->GetNext(), nullptr);
-  EXPECT_EQ(utf8(cache->GetNext()->GetName()), "Part 2");
-  EXPECT_EQ(cache->GetCacheParent(), gen);
+  ASSERT_TRUE(cache != nullptr && cache->GetDown() != nullptr && cache->GetNext() != nullptr);
+  EXPECT_EQ(utf8(cache->GetDown()->GetName()), "Piece 1a");
+  EXPECT_EQ(utf8(cache->GetNext()->GetName()), "Piece 2");
   expectVector(cache->GetMg().off, 10, 0, 0);  // placed by its generator
-
   ASSERT_NE(gen->GetDeformCache(), nullptr);
   EXPECT_EQ(utf8(gen->GetDeformCache()->GetName()), "Deformed");
-  EXPECT_EQ(gen->GetDeformCache()->GetNext(), nullptr);
   // The cache is not among the generator's children.
   ASSERT_NE(gen->GetDown(), nullptr);
   EXPECT_EQ(utf8(gen->GetDown()->GetName()), "Child");
@@ -346,8 +320,6 @@ TEST(DocumentReader, HairStrandsAndHairMaterialTag) {
   ASSERT_EQ(hair->GetType(), Ohair);
   HairGuides* guides = hair->GetGuides();
   ASSERT_NE(guides, nullptr);
-  EXPECT_EQ(guides->GetCount(), 2);
-  EXPECT_EQ(guides->GetSegmentCount(), 2);
   ASSERT_EQ(guides->GetPointCount(), 6);
   expectVector(guides->GetPoints()[5], 1, 2, 1);
   expectVector(guides->GetRootUV(0), 0.25, 0.75, 0);
@@ -380,11 +352,9 @@ TEST(DocumentReader, AnimationTracksWithKeys) {
 
   CTrack* rot = op->FindCTrack(DescID(DescLevel(904, DTYPE_VECTOR, 0), DescLevel(1001, DTYPE_REAL, 0)));
   ASSERT_NE(rot, nullptr);
-  EXPECT_TRUE(param(rot, 904).GetBool());  // on unless switched off
   EXPECT_DOUBLE_EQ(rot->GetValue(doc.get(), BaseTime(0.5)), 0.5);
 
-  const DescID other(DescLevel(1100), DescLevel(1001));
-  CTrack* size = op->FindCTrack(other);
+  CTrack* size = op->FindCTrack(DescID(DescLevel(1100), DescLevel(1001)));
   ASSERT_NE(size, nullptr);
   EXPECT_EQ(size->GetDescriptionID()[0].dtype, DTYPE_VECTOR);
   EXPECT_EQ(size->GetCurve()->GetKeyCount(), 0);
@@ -398,8 +368,7 @@ TEST(DocumentReader, SelectionOfObjectsTagsAndMaterials) {
   AtomArray selection;
   doc->GetSelection(selection);
   ASSERT_EQ(selection.GetCount(), 2);
-  BaseObject* c = doc->GetFirstObject()->GetNext()->GetNext();
-  EXPECT_NE(selection.Find(c), NOTOK);
+  EXPECT_NE(selection.Find(doc->GetFirstObject()->GetNext()->GetNext()), NOTOK);
   EXPECT_NE(selection.Find(doc->GetFirstObject()->GetFirstTag()), NOTOK);
   EXPECT_TRUE(doc->GetFirstMaterial()->GetBit(BIT_ACTIVE));
 }
@@ -407,15 +376,12 @@ TEST(DocumentReader, SelectionOfObjectsTagsAndMaterials) {
 TEST(DocumentReader, TheExampleDocumentsAreWellFormed) {
   DocumentPtr demo = c4ddoc::readDocumentFile(EXAMPLES_FOLDER "/demo.json");
   EXPECT_EQ(utf8(demo->GetDocumentName().GetString()), "demo.c4d");
-  // Its folder is the examples folder, where its texture lies.
+  // Its folder is the examples folder, where its texture lies, also when read
+  // through a relative path.
   EXPECT_EQ(utf8(demo->GetDocumentPath().GetString()), EXAMPLES_FOLDER);
-  int objects = 0;
-  for (BaseObject* op = demo->GetFirstObject(); op != nullptr; op = op->GetNext()) ++objects;
-  EXPECT_EQ(objects, 6);
-  // Read through a relative path, the folder is still absolute.
   const std::string relative =
       std::filesystem::relative(EXAMPLES_FOLDER "/demo.json").string();
-  ASSERT_EQ(relative.front() == '/', false);
+  ASSERT_NE(relative.front(), '/');
   demo = c4ddoc::readDocumentFile(relative);
   EXPECT_EQ(utf8(demo->GetDocumentPath().GetString()), EXAMPLES_FOLDER);
   EXPECT_NO_THROW(c4ddoc::readDocumentFile(EXAMPLES_FOLDER "/triangle.json"));
@@ -430,30 +396,19 @@ struct BadFile {
   std::string message;  // the whole of what()
 };
 
-// "place|objects": `levels` null objects, each the only child of the one before.
-std::string nested(int levels) {
-  std::string place = "objects[0]";
-  for (int i = 1; i < levels; ++i) place += ".children[0]";
-  std::string open;
-  std::string close;
-  for (int i = 0; i < levels; ++i) {
-    open += R"({"type": "null", "children": [)";
-    close += "]}";
-  }
-  return place + "|" + open + close;
-}
-
 std::vector<BadFile> badFiles() {
-  const std::string tooDeep = nested(101);
-  const std::string deepPlace = tooDeep.substr(0, tooDeep.find('|'));
-  const std::string deepObjects = tooDeep.substr(tooDeep.find('|') + 1);
+  // 101 null objects, each the only child of the one before.
+  std::string deepPlace = "objects[0]";
+  std::string deepObjects;
+  for (int i = 0; i < 101; ++i) {
+    if (i > 0) deepPlace += ".children[0]";
+    deepObjects += R"({"type": "null", "children": [)";
+  }
+  for (int i = 0; i < 101; ++i) deepObjects += "]}";
   return {
       {"Syntax", "{\"version\": 1,\n \"objects\": [\n  {\"type\": \"null\",}\n]}",
        "test.json: line 3, column 19: syntax error while parsing object key - unexpected '}'; "
        "expected string literal"},
-      {"Empty", "",
-       "test.json: line 1, column 1: syntax error while parsing value - unexpected end of "
-       "input; expected '[', '{', or a literal"},
       {"TextTooDeep", std::string(300, '['),
        "test.json: line 1, column 257: the text nests deeper than 256 levels"},
       {"FieldTwice",
@@ -463,8 +418,6 @@ std::vector<BadFile> badFiles() {
       {"NoVersion", "{}", "test.json: document: needs \"version\": 1"},
       {"WrongVersion", R"({"version": 2})",
        "test.json: version: this reader understands version 1, not 2"},
-      {"UnknownTopField", R"({"version": 1, "objets": []})",
-       "test.json: document: unknown field \"objets\""},
       {"UnknownObjectField", withObjects(R"({"type": "null", "postion": [0, 0, 0]})"),
        "test.json: objects[0]: unknown field \"postion\""},
       {"UnknownObjectKind", withObjects(R"({"type": "cub"})"),
@@ -472,10 +425,6 @@ std::vector<BadFile> badFiles() {
        "camera, floor, sky, environment, loft, extrude, lathe, sweep, instance, null, symmetry, "
        "array, cube, sphere, plane, subdivisionSurface, boole, connector, hair; other kinds by "
        "their type id)"},
-      {"UnknownTagKind", withObjects(R"({"type": "null", "tags": [{"type": "phnog"}]})"),
-       "test.json: objects[0].tags[0].type: unknown tag kind \"phnog\" (known: phong, display, "
-       "texture, uvw, polygonSelection, vertexMap, normal, hairMaterial; other kinds by their "
-       "type id)"},
       {"NegativeTypeId", withObjects(R"({"type": -5})"),
        "test.json: objects[0].type: a type id is a positive number"},
       {"MissingType", withObjects(R"({"name": "x"})"),
@@ -499,16 +448,16 @@ std::vector<BadFile> badFiles() {
        "test.json: objects[0].points: only a polygon object (type 5100) has points and "
        "polygons, not type 5140"},
       {"SelectionOutOfRange",
-       withObjects(R"({"type": "polygon", "points": [[0,0,0]], "polygons": [[0,0,0]],
+       withObjects(kOneTriangle + R"(
           "tags": [{"type": "polygonSelection", "polygons": [0, 4]}]})"),
        "test.json: objects[0].tags[0].polygons[1]: selects polygon 4, but the object has 1 "
        "polygon"},
       {"UvwCountMismatch",
-       withObjects(R"({"type": "polygon", "points": [[0,0,0]], "polygons": [[0,0,0]],
+       withObjects(kOneTriangle + R"(
           "tags": [{"type": "uvw", "uvw": [[[0,0],[0,0],[0,0]], [[0,0],[0,0],[0,0]]]}]})"),
        "test.json: objects[0].tags[0].uvw: has 2 UVW entries, but the object has 1 polygon"},
       {"UvwMissing",
-       withObjects(R"({"type": "polygon", "points": [[0,0,0]], "polygons": [[0,0,0]],
+       withObjects(kOneTriangle + R"(
           "tags": [{"type": "uvw"}]})"),
        "test.json: objects[0].tags[0]: needs \"uvw\" with one entry per polygon (the object "
        "has 1 polygon)"},
@@ -518,7 +467,7 @@ std::vector<BadFile> badFiles() {
        "test.json: objects[0].tags[0].uvw[0]: polygon 0 is a quadrangle and needs four UVW "
        "corners, not three"},
       {"NormalOutOfRange",
-       withObjects(R"({"type": "polygon", "points": [[0,0,0]], "polygons": [[0,0,0]],
+       withObjects(kOneTriangle + R"(
           "tags": [{"type": "normal", "normals": [[[0,0,1], [0,2,0], [0,0,1]]]}]})"),
        "test.json: objects[0].tags[0].normals[0][1]: a normal component lies between -1 and "
        "1, not 2"},
@@ -530,17 +479,10 @@ std::vector<BadFile> badFiles() {
        "material"},
       {"DanglingLink", withObjects(R"({"type": "null", "params": {"1010": {"link": "zz"}}})"),
        "test.json: objects[0].params.1010.link: nothing has the id \"zz\""},
-      {"DanglingLayer", withObjects(R"({"type": "null", "layer": "L9"})"),
-       "test.json: objects[0].layer: nothing has the id \"L9\" (a layer)"},
-      {"SelectedLayer", R"({"version": 1, "layers": [{"id": "L"}], "selection": ["L"]})",
-       "test.json: selection[0]: \"L\" is a layer (layers[0]), not an object, a tag or a "
-       "material"},
       {"DuplicateId", withObjects(R"({"id": "a", "type": "null"}, {"id": "a", "type": "null"})"),
        "test.json: objects[1].id: \"a\" is already the id of objects[0]"},
       {"HugeNumber", R"({"version": 1, "time": 1e999})",
        "test.json: line 1, column 24: the number 1e999 is too large"},
-      {"BareNumberParameter", withObjects(R"({"type": "null", "params": {"1002": 0.5}})"),
-       "test.json: objects[0].params.1002: a number needs its kind, as {\"float\": 0.5}"},
       {"BareWholeNumberParameter", withObjects(R"({"type": "null", "params": {"901": 2}})"),
        "test.json: objects[0].params.901: a number needs its kind, as {\"int\": 2} or "
        "{\"float\": 2}"},
@@ -567,10 +509,6 @@ std::vector<BadFile> badFiles() {
        "every strand of an object has the same number"},
       {"StrandOfOnePoint", withObjects(R"({"type": "hair", "strands": [{"points": [[0,0,0]]}]})"),
        "test.json: objects[0].strands[0].points: a strand needs at least two points"},
-      {"KeysOutOfOrder",
-       withObjects(R"({"type": "null", "tracks": [{"param": "position.x", "keys": [[1, 0], [1, 2]]}]})"),
-       "test.json: objects[0].tracks[0].keys[1]: key 1 at 1 s does not come after the key "
-       "before it at 1 s"},
       {"KeysInOneMillisecond",
        withObjects(R"({"type": "null", "tracks": [{"param": "position.x", "keys": [[1, 0], [1.0004, 2]]}]})"),
        "test.json: objects[0].tracks[0].keys[1]: key 1 at 1.0004 s does not come after the key "
@@ -616,14 +554,7 @@ void PrintTo(const BadFile& bad, std::ostream* os) { *os << bad.name; }
 class MalformedDocument : public testing::TestWithParam<BadFile> {};
 
 TEST_P(MalformedDocument, IsRefusedWithItsPlaceAndFault) {
-  const BadFile& bad = GetParam();
-  try {
-    read(bad.json);
-    FAIL() << "accepted";
-  } catch (const DocumentError& e) {
-    EXPECT_EQ(std::string(e.what()), bad.message);
-    EXPECT_EQ(e.source(), "test.json");
-  }
+  EXPECT_EQ(errorOf([&] { read(GetParam().json); }), GetParam().message);
 }
 
 INSTANTIATE_TEST_SUITE_P(DocumentReader, MalformedDocument, testing::ValuesIn(badFiles()),
@@ -641,28 +572,16 @@ TEST(DocumentReader, EveryTruncationOfTheDemoIsRefused) {
   const std::size_t end = demo.rfind('}');
   ASSERT_NE(end, std::string::npos);
   for (std::size_t n = 0; n < end; n += 7) {
-    try {
-      read(demo.substr(0, n));
-      ADD_FAILURE() << "accepted the first " << n << " bytes";
-    } catch (const DocumentError& e) {
-      EXPECT_EQ(e.place().rfind("line ", 0), 0u) << n << ": " << e.what();
-    }
+    const std::string message = errorOf([&] { read(demo.substr(0, n)); });
+    EXPECT_EQ(message.rfind("test.json: line ", 0), 0u) << n << ": " << message;
   }
 }
 
 TEST(DocumentReader, AFileThatCannotBeRead) {
-  try {
-    c4ddoc::readDocumentFile("/nonexistent/scene.json");
-    FAIL() << "accepted";
-  } catch (const DocumentError& e) {
-    EXPECT_EQ(std::string(e.what()), "/nonexistent/scene.json: file: cannot be opened for reading");
-  }
-  try {
-    c4ddoc::readDocumentFile(EXAMPLES_FOLDER);
-    FAIL() << "accepted";
-  } catch (const DocumentError& e) {
-    EXPECT_EQ(std::string(e.what()), EXAMPLES_FOLDER ": file: is a folder, not a document file");
-  }
+  EXPECT_EQ(errorOf([] { c4ddoc::readDocumentFile("/nonexistent/scene.json"); }),
+            "/nonexistent/scene.json: file: cannot be opened for reading");
+  EXPECT_EQ(errorOf([] { c4ddoc::readDocumentFile(EXAMPLES_FOLDER); }),
+            EXAMPLES_FOLDER ": file: is a folder, not a document file");
 }
 
 }  // namespace

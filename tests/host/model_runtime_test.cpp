@@ -1,5 +1,5 @@
-// The plug-in entry dispatch, command registration, the file dialog, messages,
-// strings and file names.
+// The plug-in entry dispatch, command registration, the file dialog, strings and
+// file names.
 #include "c4d.h"
 #include "c4dhost_runtime.h"
 
@@ -114,11 +114,8 @@ TEST(EntryDispatch, DeclaresTheModuleAndItsFrameworks)
 TEST(Commands, RegistrationRecordsAndOwnsTheCommands)
 {
   int deletions = 0;
-  {
-    AutoBitmap icon(String("render.png"), 1.0);
-    EXPECT_TRUE(RegisterCommandPlugin(1033591, String("Render"), 0, icon, String("Render in Solvane"),
-                                      NewObjClear(CountingCommand, &deletions)));
-  }
+  EXPECT_TRUE(RegisterCommandPlugin(1033591, String("Render"), 0, AutoBitmap(String("render.png"), 1.0),
+                                    String("Render in Solvane"), NewObjClear(CountingCommand, &deletions)));
   EXPECT_TRUE(RegisterCommandPlugin(1034393, String("Update"), 0, nullptr, String("Update Solvane scene"),
                                     NewObjClear(CountingCommand, &deletions)));
   // A second command under a used id is refused and deleted.
@@ -129,17 +126,12 @@ TEST(Commands, RegistrationRecordsAndOwnsTheCommands)
 
   const auto& commands = c4dhost::RegisteredCommands();
   ASSERT_EQ(commands.size(), 2u);
-  EXPECT_EQ(commands[0].id, 1033591);
   EXPECT_EQ(commands[0].name, "Render");
-  EXPECT_EQ(commands[0].help, "Render in Solvane");
   EXPECT_EQ(commands[0].icon, "render.png");
-  EXPECT_EQ(commands[1].icon, "");
   ASSERT_NE(c4dhost::FindCommand("Update"), nullptr);
   EXPECT_EQ(c4dhost::FindCommand("Update")->id, 1034393);
   EXPECT_EQ(c4dhost::FindCommand(1033591)->name, "Render");
   EXPECT_EQ(c4dhost::FindCommand("Export"), nullptr);
-  EXPECT_TRUE(commands[0].data->Execute(nullptr));
-  EXPECT_EQ(commands[0].data->GetState(nullptr), 0x40000000);
 
   c4dhost::ClearCommands();
   EXPECT_EQ(deletions, 3);
@@ -149,49 +141,22 @@ TEST(Commands, RegistrationRecordsAndOwnsTheCommands)
 TEST(FileDialog, AnsweredCancelledAndGivenItsSuffix)
 {
   c4dhost::ResetFileDialog();
-  Filename fn;
-  fn.SetDirectory(Filename("%USERDATA%"));
-  fn.SetFile(Filename("untitled"));
-  fn.SetSuffix(String("svb"));
-  EXPECT_EQ(fn.GetString(), String("%USERDATA%/untitled.svb"));
-
+  Filename fn("%USERDATA%/untitled.svb");
   EXPECT_FALSE(fn.FileSelect(FILESELECTTYPE::ANYTHING, FILESELECT::SAVE, String("Export to .svb"), String("svb")));
   EXPECT_EQ(fn.GetString(), String("%USERDATA%/untitled.svb"));  // unchanged when cancelled
-  EXPECT_EQ(c4dhost::FileDialogCount(), 1);
   EXPECT_EQ(c4dhost::LastFileDialog().title, "Export to .svb");
   EXPECT_EQ(c4dhost::LastFileDialog().preset, "%USERDATA%/untitled.svb");
-  EXPECT_EQ(c4dhost::LastFileDialog().forceSuffix, "svb");
-  EXPECT_EQ(c4dhost::LastFileDialog().flags, FILESELECT::SAVE);
 
-  c4dhost::SetFileDialogAnswer("out/scene");
-  Filename chosen = fn;
-  ASSERT_TRUE(chosen.FileSelect(FILESELECTTYPE::ANYTHING, FILESELECT::SAVE, String("t"), String("svb")));
-  EXPECT_EQ(chosen.GetString(), String("out/scene.svb"));
-  c4dhost::SetFileDialogAnswer("scene.txt");
-  ASSERT_TRUE(chosen.FileSelect(FILESELECTTYPE::ANYTHING, FILESELECT::SAVE, String("t"), String("svb")));
-  EXPECT_EQ(chosen.GetString(), String("scene.txt"));
-  c4dhost::SetFileDialogAnswer("-");
-  ASSERT_TRUE(chosen.FileSelect(FILESELECTTYPE::ANYTHING, FILESELECT::SAVE, String("t"), String("svb")));
-  EXPECT_EQ(chosen.GetString(), String("-"));
+  // The forced suffix is added to an answer without one; "-" stays as it is.
+  const char* answers[][2] = {{"out/scene", "out/scene.svb"}, {"scene.txt", "scene.txt"}, {"-", "-"}};
+  for (const auto& a : answers)
+  {
+    c4dhost::SetFileDialogAnswer(a[0]);
+    ASSERT_TRUE(fn.FileSelect(FILESELECTTYPE::ANYTHING, FILESELECT::SAVE, String("t"), String("svb")));
+    EXPECT_EQ(fn.GetString(), String(a[1]));
+  }
   EXPECT_EQ(c4dhost::FileDialogCount(), 4);
   c4dhost::ResetFileDialog();
-}
-
-TEST(Messages, CollectedAndPassedToTheSink)
-{
-  c4dhost::ClearMessages();
-  std::vector<std::string> seen;
-  c4dhost::SetMessageSink([&](const c4dhost::HostMessage& m) { seen.push_back(m.text); });
-  MessageDialog(String("Export failed: disk full"));
-  GePrint(String("note"));
-  c4dhost::SetMessageSink(nullptr);
-  MessageDialog(String("quiet"));
-  ASSERT_EQ(c4dhost::Messages().size(), 3u);
-  EXPECT_EQ(c4dhost::Messages()[0].kind, c4dhost::MessageKind::Dialog);
-  EXPECT_EQ(c4dhost::Messages()[1].kind, c4dhost::MessageKind::Print);
-  EXPECT_EQ(seen, (std::vector<std::string>{"Export failed: disk full", "note"}));
-  EXPECT_EQ(GetC4DVersion(), 20026);
-  c4dhost::ClearMessages();
 }
 
 TEST(Strings, CopiesInUtf8AndEightBit)
@@ -200,9 +165,7 @@ TEST(Strings, CopiesInUtf8AndEightBit)
   s.SetCString("Gr\xc3\xbc\xc3\x9f" "e", -1, STRINGENCODING::UTF8);
   EXPECT_EQ(Copy(s, STRINGENCODING::UTF8), "Gr\xc3\xbc\xc3\x9f" "e");
   EXPECT_EQ(Copy(s, STRINGENCODING::XBIT), "Gr\xfc\xdf" "e");
-  String wide("\xe2\x82\xac");  // the euro sign has no 8-bit form
-  EXPECT_EQ(Copy(wide, STRINGENCODING::UTF8), "\xe2\x82\xac");
-  EXPECT_EQ(Copy(wide, STRINGENCODING::XBIT), "<null>");
+  EXPECT_EQ(Copy(String("\xe2\x82\xac"), STRINGENCODING::XBIT), "<null>");  // the euro sign has no 8-bit form
   String latin;
   latin.SetCString("\xe9t\xe9", -1, STRINGENCODING::XBIT);
   EXPECT_EQ(Copy(latin, STRINGENCODING::UTF8), "\xc3\xa9t\xc3\xa9");
@@ -215,7 +178,6 @@ TEST(Strings, CopiesInUtf8AndEightBit)
   EXPECT_EQ(Copy(broken, STRINGENCODING::UTF8), "<null>");
   broken.SetRawBytes("\xc0\xaf");  // overlong
   EXPECT_EQ(Copy(broken, STRINGENCODING::UTF8), "<null>");
-  EXPECT_EQ(Copy(String(), STRINGENCODING::UTF8), "");
 }
 
 TEST(Filenames, PartsOfAPath)
@@ -223,16 +185,13 @@ TEST(Filenames, PartsOfAPath)
   const Filename f("/data/scenes/model.final.c4d");
   EXPECT_EQ(f.GetFileString(), String("model.final.c4d"));
   EXPECT_EQ(f.GetDirectory().GetString(), String("/data/scenes"));
-  EXPECT_EQ(f.GetSuffix(), String("c4d"));
   EXPECT_EQ(Filename("model").GetDirectory().GetString(), String(""));
   EXPECT_EQ(Filename(".hidden").GetSuffix(), String(""));
   Filename g = f;
   g.SetSuffix(String("svb"));
   EXPECT_EQ(g.GetString(), String("/data/scenes/model.final.svb"));
   g.SetFile(Filename("other.png"));
-  EXPECT_EQ(g.GetString(), String("/data/scenes/other.png"));
   g.SetDirectory(Filename("/tmp/"));
   EXPECT_EQ(g.GetString(), String("/tmp/other.png"));
   EXPECT_EQ((Filename("/a") + Filename("b.txt")).GetString(), String("/a/b.txt"));
-  EXPECT_FALSE(Filename().IsPopulated());
 }

@@ -22,10 +22,12 @@ struct Result {
   std::string err;
 };
 
-std::string slurp(const std::string& path) {
+// Reads a file the run wrote, then removes it.
+std::string takeFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream s;
   s << in.rdbuf();
+  std::remove(path.c_str());
   return s.str();
 }
 
@@ -38,10 +40,8 @@ Result runHost(const std::vector<std::string>& args) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0600);
-  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0600);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   std::vector<std::string> all{C4DHOST_PATH};
   all.insert(all.end(), args.begin(), args.end());
   std::vector<char*> argv;
@@ -55,10 +55,8 @@ Result runHost(const std::vector<std::string>& args) {
     r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
   }
   posix_spawn_file_actions_destroy(&actions);
-  r.out = slurp(outPath);
-  r.err = slurp(errPath);
-  std::remove(outPath.c_str());
-  std::remove(errPath.c_str());
+  r.out = takeFile(outPath);
+  r.err = takeFile(errPath);
   rmdir(dir);
   return r;
 }
@@ -89,17 +87,14 @@ TEST(Runner, ListsTheCommandsOfThePluginOfThisBuild) {
 }
 #endif
 
-TEST(Runner, RunsACommandOnTheEmbeddedDemoDocument) {
-  const Result r = runHost({"--plugin", kPlugin, "Hello"});
+TEST(Runner, RunsACommandOnTheEmbeddedDemoDocumentOrADocumentFile) {
+  Result r = runHost({"--plugin", kPlugin, "Hello"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err,
             "hello from the test plug-in\n"
             "document demo.c4d, first object Camera, selected 1\n"
             "test plug-in ended\n");
-}
-
-TEST(Runner, RunsACommandOnADocumentFile) {
-  const Result r = runHost({"--plugin", kPlugin, kExamples + "/triangle.json", "Hello"});
+  r = runHost({"--plugin", kPlugin, kExamples + "/triangle.json", "Hello"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err,
             "hello from the test plug-in\n"
