@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-using solvane_test::CapturingSceneApi;
+using solvane_test::RecordingSceneApi;
 using solvane_test::LoaderHarness;
 
 namespace {
@@ -44,7 +44,7 @@ struct Block {
     std::vector<int32_t> timestamps;
 };
 
-std::vector<Block> blocks(const CapturingSceneApi& api) {
+std::vector<Block> blocks(const RecordingSceneApi& api) {
     std::vector<Block> out;
     for (const std::string& line : api.calls) {
         if (line.rfind("animation_begin \"fbx_animation\" ", 0) == 0) {
@@ -78,43 +78,38 @@ Block onlyBlock(double t0, double t1) {
 
 // Sampling ----------------------------------------------------------------
 
-TEST(AnimationSampling, OneSecondGivesThirtySamples) {
-    const Block b = onlyBlock(0.0, 1.0);
-    EXPECT_EQ(b.name, "\"X\"");
-    EXPECT_EQ(b.startTime, "int 0");
-    EXPECT_EQ(b.duration, "float 1");
-    ASSERT_EQ(b.timestamps.size(), 30u);
-    ASSERT_EQ(b.matrices.size(), 30u);
-    const std::vector<int32_t> head = {0, 33, 66, 100, 133, 166};
-    EXPECT_EQ(std::vector<int32_t>(b.timestamps.begin(), b.timestamps.begin() + 6), head);
-    const std::vector<int32_t> tail = {900, 933, 966};
-    EXPECT_EQ(std::vector<int32_t>(b.timestamps.end() - 3, b.timestamps.end()), tail);
-}
-
-TEST(AnimationSampling, TwoSecondsEndOneMillisecondShort) {
-    const Block b = onlyBlock(0.0, 2.0);
-    ASSERT_EQ(b.timestamps.size(), 61u);
-    EXPECT_EQ(b.timestamps.back(), 1999);
-    EXPECT_EQ(b.duration, "float 2");
-}
-
-TEST(AnimationSampling, LateStartCountsFromTheFirstKey) {
-    const Block b = onlyBlock(1.5, 3.0);
-    EXPECT_EQ(b.startTime, "int 1");
-    EXPECT_EQ(b.duration, "float 1.5");
-    ASSERT_EQ(b.timestamps.size(), 46u);
-    const std::vector<int32_t> head = {0, 33, 66, 99};
-    EXPECT_EQ(std::vector<int32_t>(b.timestamps.begin(), b.timestamps.begin() + 4), head);
-    EXPECT_EQ(b.timestamps.back(), 1499);
-}
-
-// So far out that one step no longer moves a float time: one sample, and the
-// start time saturates instead of overflowing.
-TEST(AnimationSampling, TimeThatCannotAdvanceEndsAfterOneSample) {
-    const Block b = onlyBlock(3e9, 4e9);
-    EXPECT_EQ(b.startTime, "int 2147483647");
-    ASSERT_EQ(b.timestamps.size(), 1u);
-    EXPECT_EQ(b.timestamps[0], 0);
+// Samples every 1/30 s from the first key to just before the last, timestamps in whole
+// milliseconds from the first key. So far out that one step no longer moves a float time:
+// one sample, and the start time saturates instead of overflowing.
+TEST(AnimationSampling, CountsAndTimestamps) {
+    struct Case {
+        double t0, t1;
+        size_t count;
+        const char* startTime;
+        const char* duration;  // null: not checked
+        std::vector<int32_t> head;
+        int32_t last;
+    };
+    const Case cases[] = {
+        {0.0, 1.0, 30, "int 0", "float 1", {0, 33, 66, 100, 133, 166}, 966},
+        {0.0, 2.0, 61, "int 0", "float 2", {0, 33, 66}, 1999},
+        {1.5, 3.0, 46, "int 1", "float 1.5", {0, 33, 66, 99}, 1499},
+        {3e9, 4e9, 1, "int 2147483647", nullptr, {0}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "keys at " << c.t0 << " and " << c.t1);
+        const Block b = onlyBlock(c.t0, c.t1);
+        EXPECT_EQ(b.name, "\"X\"");
+        EXPECT_EQ(b.startTime, c.startTime);
+        if (c.duration) {
+            EXPECT_EQ(b.duration, c.duration);
+        }
+        ASSERT_EQ(b.timestamps.size(), c.count);
+        ASSERT_EQ(b.matrices.size(), c.count);
+        EXPECT_EQ(std::vector<int32_t>(b.timestamps.begin(), b.timestamps.begin() + long(c.head.size())),
+                  c.head);
+        EXPECT_EQ(b.timestamps.back(), c.last);
+    }
 }
 
 TEST(AnimationSampling, TracksThatDoNotQualifyWriteNothing) {
@@ -218,10 +213,12 @@ void expectMatrix(const zelMatrix& got, const M4& want, const std::string& what)
     EXPECT_EQ(got[15], 1.0) << what;
 }
 
-const Block* find(const std::vector<Block>& all, const std::string& name) {
+const Block& find(const std::vector<Block>& all, const std::string& name) {
     for (const Block& b : all)
-        if (b.name == "\"" + name + "\"") return &b;
-    return nullptr;
+        if (b.name == "\"" + name + "\"") return b;
+    ADD_FAILURE() << "no block " << name;
+    static const Block none;
+    return none;
 }
 
 // Rest transform of the animated objects below, in HPB order.
@@ -283,47 +280,46 @@ TEST(AnimationMatrices, PositionUnderRestPositionMovesByTheChangeOnly) {
     expectMatrix(all[0].matrices[29], move(last, 0, 0), "sample 29");
 }
 
-TEST(AnimationMatrices, ObjectSamplesAreConjugatedWithTheRestTransform) {
-    const std::vector<Block> all = animate(restObject(), false);
+// The rest transform's parts and their inverses, and the change at sample 15.
+// HPB order: heading about y, pitch about x, bank about z, bank applied first.
+struct Rest {
     const double d = halfwayAngle();
     const M4 S = scale(kSx, kSy, kSz), iS = scale(1 / kSx, 1 / kSy, 1 / kSz);
     const M4 P = move(kPx, kPy, kPz), iP = move(-kPx, -kPy, -kPz);
-    // HPB order: heading about y, pitch about x, bank about z, bank applied first.
     const M4 Rh = rotY(kH), Rp = rotX(kP), Rb = rotZ(kB);
     const M4 iRh = rotY(-kH), iRp = rotX(-kP), iRb = rotZ(-kB);
     const M4 R = Rh * Rp * Rb, iR = iRb * iRp * iRh;
+};
 
-    ASSERT_NE(find(all, "H"), nullptr);
-    ASSERT_NE(find(all, "P"), nullptr);
-    ASSERT_NE(find(all, "B"), nullptr);
-    ASSERT_NE(find(all, "SY"), nullptr);
-    ASSERT_NE(find(all, "PX"), nullptr);
-    expectMatrix(find(all, "H")->matrices.at(15), iRb * iRp * iRh * iS * rotY(d) * S * Rh * Rp * Rb, "H");
-    expectMatrix(find(all, "P")->matrices.at(15), iRb * iRp * iS * rotX(d) * S * Rp * Rb, "P");
-    expectMatrix(find(all, "B")->matrices.at(15), iRb * iS * rotZ(d) * S * Rb, "B");
-    expectMatrix(find(all, "SY")->matrices.at(15), iS * scale(1, 2, 1) * S, "SY");
-    expectMatrix(find(all, "PX")->matrices.at(15), iP * iR * iS * move(d, 0, 0) * S * R * P, "PX");
-}
-
-TEST(AnimationMatrices, CameraSamplesAreConjugatedAndMirrored) {
-    const std::vector<Block> all = animate(restObject(), true);
-    const double d = halfwayAngle();
+// Object samples are conjugated with the rest transform; camera samples the other way
+// round and mirrored.
+TEST(AnimationMatrices, SamplesAreConjugatedWithTheRestTransform) {
+    const Rest r;
+    const double d = r.d;
     const M4 mirror = scale(1, 1, -1);
-    const M4 S = scale(kSx, kSy, kSz), iS = scale(1 / kSx, 1 / kSy, 1 / kSz);
-    const M4 P = move(kPx, kPy, kPz), iP = move(-kPx, -kPy, -kPz);
-    const M4 Rh = rotY(kH), Rp = rotX(kP), Rb = rotZ(kB);
-    const M4 iRh = rotY(-kH), iRp = rotX(-kP), iRb = rotZ(-kB);
-    const M4 R = Rh * Rp * Rb, iR = iRb * iRp * iRh;
+    const M4 &S = r.S, &iS = r.iS, &P = r.P, &iP = r.iP, &R = r.R, &iR = r.iR;
+    const M4 &Rh = r.Rh, &Rp = r.Rp, &Rb = r.Rb, &iRh = r.iRh, &iRp = r.iRp, &iRb = r.iRb;
 
+    const std::vector<Block> all = animate(restObject(), false);
     ASSERT_EQ(all.size(), 5u);
-    expectMatrix(find(all, "H")->matrices.at(15), mirror * P * Rh * rotY(d) * iRh * iP * mirror, "H");
-    expectMatrix(find(all, "P")->matrices.at(15),
-                 mirror * P * Rh * Rp * rotX(d) * iRp * iRh * iP * mirror, "P");
-    expectMatrix(find(all, "B")->matrices.at(15),
-                 mirror * P * Rh * Rp * Rb * rotZ(d) * iRb * iRp * iRh * iP * mirror, "B");
-    expectMatrix(find(all, "SY")->matrices.at(15),
-                 mirror * P * R * S * scale(1, 2, 1) * iS * iR * iP * mirror, "SY");
-    expectMatrix(find(all, "PX")->matrices.at(15), mirror * P * move(d, 0, 0) * iP * mirror, "PX");
+    expectMatrix(find(all, "H").matrices.at(15), iRb * iRp * iRh * iS * rotY(d) * S * Rh * Rp * Rb, "H");
+    expectMatrix(find(all, "P").matrices.at(15), iRb * iRp * iS * rotX(d) * S * Rp * Rb, "P");
+    expectMatrix(find(all, "B").matrices.at(15), iRb * iS * rotZ(d) * S * Rb, "B");
+    expectMatrix(find(all, "SY").matrices.at(15), iS * scale(1, 2, 1) * S, "SY");
+    expectMatrix(find(all, "PX").matrices.at(15), iP * iR * iS * move(d, 0, 0) * S * R * P, "PX");
+
+    const std::vector<Block> cam = animate(restObject(), true);
+    ASSERT_EQ(cam.size(), 5u);
+    expectMatrix(find(cam, "H").matrices.at(15), mirror * P * Rh * rotY(d) * iRh * iP * mirror,
+                 "camera H");
+    expectMatrix(find(cam, "P").matrices.at(15),
+                 mirror * P * Rh * Rp * rotX(d) * iRp * iRh * iP * mirror, "camera P");
+    expectMatrix(find(cam, "B").matrices.at(15),
+                 mirror * P * Rh * Rp * Rb * rotZ(d) * iRb * iRp * iRh * iP * mirror, "camera B");
+    expectMatrix(find(cam, "SY").matrices.at(15),
+                 mirror * P * R * S * scale(1, 2, 1) * iS * iR * iP * mirror, "camera SY");
+    expectMatrix(find(cam, "PX").matrices.at(15), mirror * P * move(d, 0, 0) * iP * mirror,
+                 "camera PX");
 }
 
 }  // namespace

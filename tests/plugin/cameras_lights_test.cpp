@@ -160,15 +160,10 @@ LightResult writeLight(BaseObject* light, const char* name = "Lamp") {
     return r;
 }
 
-std::string powerLine(const LightResult& r) {
+// The light shader's parameter line for `name`.
+std::string parameterLine(const LightResult& r, const std::string& name) {
     for (const std::string& line : r.calls)
-        if (line.rfind("set_parameter \"power\"", 0) == 0) return line;
-    return "(none)";
-}
-
-std::string lumenLine(const LightResult& r) {
-    for (const std::string& line : r.calls)
-        if (line.rfind("set_parameter \"lumen\"", 0) == 0) return line;
+        if (line.rfind("set_parameter \"" + name + "\"", 0) == 0) return line;
     return "(none)";
 }
 
@@ -188,31 +183,30 @@ BaseObject* intensityLight(double intensity, Int32 unit) {
     return light;
 }
 
-TEST(Lights, PowerFromBrightnessIsTruncated) {
-    EXPECT_EQ(powerLine(writeLight(pointLight(1.0))), "set_parameter \"power\" int 100");
-    EXPECT_EQ(powerLine(writeLight(pointLight(0.005))), "set_parameter \"power\" int 0");
-    EXPECT_EQ(powerLine(writeLight(pointLight(0.019))), "set_parameter \"power\" int 1");
-    EXPECT_EQ(powerLine(writeLight(pointLight(-0.019))), "set_parameter \"power\" int -1");
-    EXPECT_EQ(lumenLine(writeLight(pointLight(1.0))), "set_parameter \"lumen\" bool off");
-}
-
-TEST(Lights, PowerFromIntensityInBothUnits) {
-    const LightResult candela = writeLight(intensityLight(100.0, 1));
-    EXPECT_EQ(powerLine(candela), "set_parameter \"power\" int 1256");
-    EXPECT_EQ(lumenLine(candela), "set_parameter \"lumen\" bool on");
-    const LightResult lumen = writeLight(intensityLight(100.0, 0));
-    EXPECT_EQ(powerLine(lumen), "set_parameter \"power\" int 100");
-    EXPECT_EQ(lumenLine(lumen), "set_parameter \"lumen\" bool on");
-}
-
-// Values beyond the integer range saturate; NaN gives no power at all.
-TEST(Lights, OutOfRangePowerSaturates) {
-    EXPECT_EQ(powerLine(writeLight(pointLight(1e30))), "set_parameter \"power\" int 2147483647");
-    EXPECT_EQ(powerLine(writeLight(pointLight(-1e30))), "set_parameter \"power\" int -2147483648");
-    EXPECT_EQ(powerLine(writeLight(pointLight(std::numeric_limits<double>::quiet_NaN()))),
-              "set_parameter \"power\" int 0");
-    EXPECT_EQ(powerLine(writeLight(intensityLight(std::numeric_limits<double>::infinity(), 1))),
-              "set_parameter \"power\" int 2147483647");
+// Power is the brightness in percent or the intensity (candela times 4 pi), truncated;
+// values beyond the integer range saturate and NaN gives no power at all.
+TEST(Lights, Power) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        BaseObject* light;
+        const char* power;
+        const char* lumen;
+    } cases[] = {
+        {pointLight(1.0), "100", "off"},          {pointLight(0.005), "0", "off"},
+        {pointLight(0.019), "1", "off"},          {pointLight(-0.019), "-1", "off"},
+        {intensityLight(100.0, 1), "1256", "on"}, {intensityLight(100.0, 0), "100", "on"},
+        {pointLight(1e30), "2147483647", "off"},  {pointLight(-1e30), "-2147483648", "off"},
+        {pointLight(nan), "0", "off"},            {intensityLight(inf, 1), "2147483647", "on"},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        SCOPED_TRACE(i);
+        const LightResult r = writeLight(cases[i].light);
+        EXPECT_EQ(parameterLine(r, "power"),
+                  "set_parameter \"power\" int " + std::string(cases[i].power));
+        EXPECT_EQ(parameterLine(r, "lumen"),
+                  "set_parameter \"lumen\" bool " + std::string(cases[i].lumen));
+    }
 }
 
 TEST(Lights, PointLightIsAUnitOctahedronWithPointShader) {

@@ -70,19 +70,19 @@ protected:
 
 TEST_F(Commands, PluginStartRegistersTheThreeCommandsInOrder) {
     const std::vector<c4dhost::RegisteredCommand>& commands = c4dhost::RegisteredCommands();
+    const struct {
+        Int32 id;
+        const char *name, *help, *icon;
+    } expected[] = {{kRenderId, "Render", "Render in Solvane", "render.png"},
+                    {kUpdateId, "Update", "Update Solvane scene", "update.png"},
+                    {kExportId, "Export", "Export to .svb", "export.png"}};
     ASSERT_EQ(commands.size(), 3u);
-    EXPECT_EQ(commands[0].id, kRenderId);
-    EXPECT_EQ(commands[0].name, "Render");
-    EXPECT_EQ(commands[0].help, "Render in Solvane");
-    EXPECT_EQ(commands[0].icon, "render.png");
-    EXPECT_EQ(commands[1].id, kUpdateId);
-    EXPECT_EQ(commands[1].name, "Update");
-    EXPECT_EQ(commands[1].help, "Update Solvane scene");
-    EXPECT_EQ(commands[1].icon, "update.png");
-    EXPECT_EQ(commands[2].id, kExportId);
-    EXPECT_EQ(commands[2].name, "Export");
-    EXPECT_EQ(commands[2].help, "Export to .svb");
-    EXPECT_EQ(commands[2].icon, "export.png");
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(commands[i].id, expected[i].id);
+        EXPECT_EQ(commands[i].name, expected[i].name);
+        EXPECT_EQ(commands[i].help, expected[i].help);
+        EXPECT_EQ(commands[i].icon, expected[i].icon);
+    }
     for (const c4dhost::RegisteredCommand& c : commands) {
         EXPECT_EQ(c.info, 0);
         ASSERT_NE(c.data, nullptr);

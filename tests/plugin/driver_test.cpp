@@ -124,19 +124,6 @@ TEST_F(Driver, GroupTransformIsTheLocalMatrix) {
                                         "transform 2 0 0 0 0 2 0 0 0 0 2 0 1 2 3 1"));
 }
 
-TEST_F(Driver, CamerasComeBeforeTheRootGroupInDocumentOrder) {
-    DocumentPtr doc = emptyDocument();
-    BaseObject* holder = addObject(doc.get(), Onull, "Holder");
-    BaseObject* outer = addObject(doc.get(), Ocamera, "Outer", holder);
-    addObject(doc.get(), Ocamera, "Inner", outer);
-    addObject(doc.get(), Ocamera, "Top");
-    std::vector<std::string> calls = convert(doc.get());
-    ASSERT_GE(calls.size(), 4u);
-    EXPECT_THAT(std::vector<std::string>(calls.begin(), calls.begin() + 4),
-                ElementsAre("add_comment \"writeCamera Outer\"", "add_comment \"writeCamera Inner\"",
-                            "add_comment \"writeCamera Top\"", "group_begin \"untitled\" placed"));
-}
-
 // Visibility: 0 on, 1 off, 2 inherit, through three nested polygon objects.
 struct Visibility {
     Int32 editor[3];
@@ -190,45 +177,37 @@ TEST_F(Driver, LightsAndHairAreWrittenWhenHiddenOrNotSelected) {
         << factory.api.joined();
 }
 
-TEST_F(Driver, UpdateWithoutSelectionWritesEveryMesh) {
-    DocumentPtr doc = emptyDocument();
-    selectionScene(doc.get());
-    EXPECT_THAT(meshes(convert(doc.get(), true)), ElementsAre("Inside", "Outside"));
-    EXPECT_TRUE(loader.selectedGuids.empty());
-}
-
-TEST_F(Driver, UpdateWritesMeshesOnlyBelowASelectedObject) {
-    DocumentPtr doc = emptyDocument();
-    SelectionScene scene = selectionScene(doc.get());
-    doc->SetSelection(scene.parent);
-    std::vector<std::string> calls = convert(doc.get(), true);
-    EXPECT_THAT(meshes(calls), ElementsAre("Inside"));
-    // Every object still gets its group.
-    EXPECT_EQ(matching(calls, "group_begin").size(), 6u);
-    EXPECT_THAT(loader.selectedGuids, ElementsAre(scene.parent->GetGUID()));
-}
-
-TEST_F(Driver, UpdateWithASelectedMeshWritesOnlyThatMesh) {
-    DocumentPtr doc = emptyDocument();
-    SelectionScene scene = selectionScene(doc.get());
-    doc->SetSelection(scene.outside);
-    EXPECT_THAT(meshes(convert(doc.get(), true)), ElementsAre("Outside"));
-}
-
-TEST_F(Driver, ASelectedTextureTagIsNoSelection) {
-    DocumentPtr doc = emptyDocument();
-    SelectionScene scene = selectionScene(doc.get());
-    doc->SetActiveTag(scene.outsideTexture);
-    EXPECT_THAT(meshes(convert(doc.get(), true)), ElementsAre("Inside", "Outside"));
-    EXPECT_TRUE(loader.selectedGuids.empty());
-}
-
-TEST_F(Driver, RenderAndExportIgnoreTheSelection) {
-    DocumentPtr doc = emptyDocument();
-    SelectionScene scene = selectionScene(doc.get());
-    doc->SetSelection(scene.parent);
-    EXPECT_THAT(meshes(convert(doc.get(), false)), ElementsAre("Inside", "Outside"));
-    EXPECT_TRUE(loader.selectedGuids.empty());
+// Update writes the geometry of the selected objects and their descendants only; no
+// selection, or only a selected texture tag, means everything. Render and Export ignore it.
+TEST_F(Driver, SelectionDecidesTheMeshesOfAnUpdateOnly) {
+    enum Pick { None, Parent, Outside, TextureTag };
+    struct Case {
+        Pick pick;
+        bool update;
+        std::vector<std::string> meshes;
+    };
+    const Case cases[] = {{None, true, {"Inside", "Outside"}},
+                          {Parent, true, {"Inside"}},
+                          {Outside, true, {"Outside"}},
+                          {TextureTag, true, {"Inside", "Outside"}},
+                          {Parent, false, {"Inside", "Outside"}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "pick " << c.pick << " update " << c.update);
+        DocumentPtr doc = emptyDocument();
+        SelectionScene scene = selectionScene(doc.get());
+        if (c.pick == Parent) doc->SetSelection(scene.parent);
+        if (c.pick == Outside) doc->SetSelection(scene.outside);
+        if (c.pick == TextureTag) doc->SetActiveTag(scene.outsideTexture);
+        std::vector<std::string> calls = convert(doc.get(), c.update);
+        EXPECT_THAT(meshes(calls), ElementsAreArray(c.meshes));
+        // Every object still gets its group.
+        EXPECT_EQ(matching(calls, "group_begin").size(), 6u);
+        if (c.pick == Parent && c.update) {
+            EXPECT_THAT(loader.selectedGuids, ElementsAre(scene.parent->GetGUID()));
+        } else if (c.pick != Outside) {
+            EXPECT_TRUE(loader.selectedGuids.empty());
+        }
+    }
 }
 
 TEST_F(Driver, TextureTagsReachDescendantsButNotParentsOrSiblings) {

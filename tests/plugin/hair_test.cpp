@@ -51,23 +51,21 @@ std::string line(const HairResult& r, const std::string& prefix) {
     return "(none)";
 }
 
-TEST(Hair, FivePointStrandsAccumulateTheStepInSinglePrecision) {
-    HairObject* hair = makeHair(1, 4);
-    const HairResult r = write(hair);
+// Radii run from root (0.5) to tip (0.1); the step is added up in single precision.
+TEST(Hair, RadiiRunFromRootToTip) {
+    HairObject* five = makeHair(1, 4);
     const std::vector<float> radii = {0.5f, 0.400000006f, 0.300000012f, 0.200000018f, 0.100000016f};
-    EXPECT_EQ(r.pr, radii);
-    HairObject::Free(hair);
-}
+    EXPECT_EQ(write(five).pr, radii);
+    HairObject::Free(five);
 
-TEST(Hair, FourPointStrandsRunFromRootToTip) {
-    HairObject* hair = makeHair(1, 3);
-    const HairResult r = write(hair);
+    HairObject* four = makeHair(1, 3);
+    const HairResult r = write(four);
     ASSERT_EQ(r.pr.size(), 4u);
     EXPECT_NEAR(r.pr[0], 0.5, 5e-7);
     EXPECT_NEAR(r.pr[1], 0.366667, 5e-7);
     EXPECT_NEAR(r.pr[2], 0.233333, 5e-7);
     EXPECT_NEAR(r.pr[3], 0.1, 5e-7);
-    HairObject::Free(hair);
+    HairObject::Free(four);
 }
 
 TEST(Hair, TwoThreePointStrandsInObjectSpace) {

@@ -58,17 +58,10 @@ struct FileHarness {
 };
 
 // Binary array block: 01 02 03, the letter, the count, then the values.
-std::string block(char letter, const std::vector<float>& values) {
+template <typename T>
+std::string block(char letter, const std::vector<T>& values) {
     std::string out("\x01\x02\x03", 3);
     out += letter;
-    const uint32_t count = uint32_t(values.size());
-    out.append(reinterpret_cast<const char*>(&count), 4);
-    out.append(reinterpret_cast<const char*>(values.data()), values.size() * 4);
-    return out;
-}
-
-std::string block(const std::vector<int32_t>& values) {
-    std::string out("\x01\x02\x03i", 4);
     const uint32_t count = uint32_t(values.size());
     out.append(reinterpret_cast<const char*>(&count), 4);
     out.append(reinterpret_cast<const char*>(values.data()), values.size() * 4);
@@ -94,8 +87,8 @@ TEST(MeshFile, QuadrangleObjectBytes) {
     const std::string expected =
         "object \"Q\" {\n"
         "geometry \"triangles\" {\n"
-        "\"vertices\" [ " + block('c', {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0}) + "] ,\n"
-        "\"triangles\" [ " + block({0, 3, 1, 2, 1, 3}) + "] ,\n"
+        "\"vertices\" [ " + block<float>('c', {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0}) + "] ,\n"
+        "\"triangles\" [ " + block<int32_t>('i', {0, 3, 1, 2, 1, 3}) + "] ,\n"
         "}\n"
         "material \"Display color\" {\n"
         "surface \"zel_diffuse\" {\n"

@@ -234,8 +234,8 @@ TEST(TriangleStreams, DirectCallsSkipUsedPolygonsAndEmptySets) {
 
 // Which texture tag claims which polygons.
 
-class MaterialGroups : public ::testing::Test {
-protected:
+// Two materials and a mesh of four triangles, written through a fresh driver.
+struct GroupScene {
     Scene scene;
     Material* red = makeMaterial(scene, "Red", {1, 0, 0});
     Material* green = makeMaterial(scene, "Green", {0, 1, 0});
@@ -248,18 +248,42 @@ protected:
     std::vector<std::string> materials() { return h.api().with_prefix("material_begin"); }
 };
 
-TEST_F(MaterialGroups, WithoutTextureTagsTheDisplayColourTakesAll) {
-    h.loader.writePolygonObject(mesh, tagList({mesh}), 1.0f);
-    EXPECT_EQ(materials(), (std::vector<std::string>{"material_begin \"Display color\" placed"}));
-    EXPECT_EQ(writtenObjects(h).at(0).triangles.size(), 12u);
-}
+class MaterialGroups : public ::testing::Test, public GroupScene {};
 
-TEST_F(MaterialGroups, LaterUnrestrictedTagWins) {
-    addTextureTag(mesh, red);
-    addTextureTag(mesh, green);
-    // Own tags arrive twice: once from the traversal, once from the object's own scan.
-    h.loader.writePolygonObject(mesh, tagList({mesh}), 1.0f);
-    EXPECT_EQ(materials(), (std::vector<std::string>{"material_begin \"Green\" placed"}));
+// Cases where one entry ends up owning every polygon: the whole mesh is one object.
+// Own tags arrive twice: once from the traversal, once from the object's own scan.
+TEST_F(MaterialGroups, OneEntryTakesAllPolygons) {
+    const struct {
+        const char* what;
+        const char* material;
+        void (*setup)(GroupScene&);
+    } cases[] = {
+        {"no texture tags", "Display color", [](GroupScene&) {}},
+        {"the later unrestricted tag wins", "Green",
+         [](GroupScene& t) { addTextureTag(t.mesh, t.red); addTextureTag(t.mesh, t.green); }},
+        {"unrestricted after restricted takes everything", "Red",
+         [](GroupScene& t) {
+             addSelection(t.mesh, "top", {1, 3});
+             addTextureTag(t.mesh, t.green, "top");
+             addTextureTag(t.mesh, t.red);
+         }},
+        {"a restriction naming no selection is unrestricted", "Red",
+         [](GroupScene& t) { addSelection(t.mesh, "top", {1}); addTextureTag(t.mesh, t.red, "elsewhere"); }},
+        {"a tag without material leaves its polygons to later entries", "Red",
+         [](GroupScene& t) { addTextureTag(t.mesh, t.red); addTextureTag(t.mesh, nullptr); }},
+        {"an empty selection skips its tag", "Display color",
+         [](GroupScene& t) { addSelection(t.mesh, "none", {}); addTextureTag(t.mesh, t.green, "none"); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        GroupScene t;
+        c.setup(t);
+        t.h.loader.writePolygonObject(t.mesh, tagList({t.mesh}), 1.0f);
+        const auto objects = writtenObjects(t.h);
+        ASSERT_EQ(objects.size(), 1u);
+        EXPECT_EQ(objects[0].material, std::string("material_begin \"") + c.material + "\" placed");
+        EXPECT_EQ(objects[0].triangles.size(), 12u);
+    }
 }
 
 TEST_F(MaterialGroups, RestrictedAfterUnrestrictedSplitsTheObject) {
@@ -277,21 +301,6 @@ TEST_F(MaterialGroups, RestrictedAfterUnrestrictedSplitsTheObject) {
     EXPECT_EQ(objects[1].triangles, (std::vector<int32_t>{0, 2, 1, 2, 4, 3}));
     EXPECT_EQ(objects[0].object, "object_begin \"Mesh\" placed");
     EXPECT_EQ(objects[1].object, "object_begin \"Mesh\" placed");
-}
-
-TEST_F(MaterialGroups, UnrestrictedAfterRestrictedTakesEverything) {
-    addSelection(mesh, "top", {1, 3});
-    addTextureTag(mesh, green, "top");
-    addTextureTag(mesh, red);
-    h.loader.writePolygonObject(mesh, tagList({mesh}), 1.0f);
-    EXPECT_EQ(materials(), (std::vector<std::string>{"material_begin \"Red\" placed"}));
-}
-
-TEST_F(MaterialGroups, RestrictionNamingNoSelectionIsUnrestricted) {
-    addSelection(mesh, "top", {1});
-    addTextureTag(mesh, red, "elsewhere");
-    h.loader.writePolygonObject(mesh, tagList({mesh}), 1.0f);
-    EXPECT_EQ(materials(), (std::vector<std::string>{"material_begin \"Red\" placed"}));
 }
 
 TEST_F(MaterialGroups, EmptyRestrictionMatchesAnUnnamedSelection) {
@@ -328,13 +337,6 @@ TEST_F(MaterialGroups, ChildTagBeatsParentTag) {
     EXPECT_EQ(materials(), (std::vector<std::string>{"material_begin \"Green\" placed"}));
 }
 
-TEST_F(MaterialGroups, TagWithoutMaterialLeavesItsPolygonsToLaterEntries) {
-    addTextureTag(mesh, red);
-    addTextureTag(mesh, nullptr);
-    h.loader.writePolygonObject(mesh, tagList({mesh}), 1.0f);
-    EXPECT_EQ(materials(), (std::vector<std::string>{"material_begin \"Red\" placed"}));
-}
-
 TEST_F(MaterialGroups, SelectionIndicesBeyondThePolygonsAreDropped) {
     addSelection(mesh, "wide", {3, 4, 100000});
     addTextureTag(mesh, green, "wide");
@@ -344,13 +346,6 @@ TEST_F(MaterialGroups, SelectionIndicesBeyondThePolygonsAreDropped) {
     EXPECT_EQ(objects[0].vertices, pointFloats({3, 4, 5}));
     EXPECT_EQ(objects[0].triangles, (std::vector<int32_t>{0, 2, 1}));
     EXPECT_EQ(objects[1].triangles.size(), 9u);
-}
-
-TEST_F(MaterialGroups, EmptySelectionSkipsItsTag) {
-    addSelection(mesh, "none", {});
-    addTextureTag(mesh, green, "none");
-    h.loader.writePolygonObject(mesh, tagList({mesh}), 1.0f);
-    EXPECT_EQ(materials(), (std::vector<std::string>{"material_begin \"Display color\" placed"}));
 }
 
 TEST_F(MaterialGroups, LayerSwitchedOffWritesNothing) {

@@ -80,6 +80,14 @@ std::string RecordingSceneApi::joined() const {
     return out;
 }
 
+std::vector<const RecordingSceneApi::Array*> RecordingSceneApi::named(
+    const std::string& name) const {
+    std::vector<const Array*> out;
+    for (const Array& a : arrays)
+        if (a.name == name) out.push_back(&a);
+    return out;
+}
+
 void RecordingSceneApi::log(const std::string& line) const {
     // print and error are const in the interface; the log is the only state they touch.
     const_cast<RecordingSceneApi*>(this)->calls.push_back(line);
@@ -88,62 +96,48 @@ void RecordingSceneApi::log(const std::string& line) const {
 void RecordingSceneApi::install() { log("install"); }
 
 bool RecordingSceneApi::group_begin(char const* name, bool placed) {
-    log("group_begin " + quoted(name) + (placed ? " placed" : ""));
-    return true;
+    return logged("group_begin " + quoted(name) + (placed ? " placed" : ""));
 }
 void RecordingSceneApi::group_end() { log("group_end"); }
 bool RecordingSceneApi::object_begin(char const* name, bool placed) {
-    log("object_begin " + quoted(name) + (placed ? " placed" : ""));
-    return true;
+    return logged("object_begin " + quoted(name) + (placed ? " placed" : ""));
 }
 void RecordingSceneApi::object_end() { log("object_end"); }
 bool RecordingSceneApi::geometry_use(char const* name) {
-    log("geometry_use " + quoted(name));
-    return true;
+    return logged("geometry_use " + quoted(name));
 }
 void RecordingSceneApi::geometry_end() { log("geometry_end"); }
 bool RecordingSceneApi::animation_begin(char const* name, char const* kind) {
-    log("animation_begin " + quoted(name) + " " + quoted(kind));
-    return true;
+    return logged("animation_begin " + quoted(name) + " " + quoted(kind));
 }
 void RecordingSceneApi::animation_end() { log("animation_end"); }
 bool RecordingSceneApi::module_begin(char const* name) {
-    log("module_begin " + quoted(name));
-    return true;
+    return logged("module_begin " + quoted(name));
 }
 void RecordingSceneApi::module_end() { log("module_end"); }
-bool RecordingSceneApi::options_begin() {
-    log("options_begin");
-    return true;
-}
+bool RecordingSceneApi::options_begin() { return logged("options_begin"); }
 void RecordingSceneApi::options_end() { log("options_end"); }
 bool RecordingSceneApi::camera_begin(char const* name) {
-    log("camera_begin " + quoted(name));
-    return true;
+    return logged("camera_begin " + quoted(name));
 }
 void RecordingSceneApi::camera_end() { log("camera_end"); }
-bool RecordingSceneApi::image_begin() {
-    log("image_begin");
-    return true;
-}
+bool RecordingSceneApi::image_begin() { return logged("image_begin"); }
 void RecordingSceneApi::image_end() { log("image_end"); }
 bool RecordingSceneApi::output_begin(char const* a, char const* b, char const* c) {
-    log("output_begin " + quoted(a) + " " + quoted(b) + " " + quoted(c));
-    return true;
+    return logged("output_begin " + quoted(a) + " " + quoted(b) + " " + quoted(c));
 }
 void RecordingSceneApi::output_end() { log("output_end"); }
 bool RecordingSceneApi::light_begin(char const* name) {
-    log("light_begin " + quoted(name));
-    return true;
+    return logged("light_begin " + quoted(name));
 }
 void RecordingSceneApi::light_end() { log("light_end"); }
-bool RecordingSceneApi::accel_use(char const* name) {
-    log("accel_use " + quoted(name));
-    return true;
-}
+bool RecordingSceneApi::accel_use(char const* name) { return logged("accel_use " + quoted(name)); }
 void RecordingSceneApi::accel_end() { log("accel_end"); }
 
-void RecordingSceneApi::transform(zelMatrix const& m) { log("transform " + matrix_text(m)); }
+void RecordingSceneApi::transform(zelMatrix const& m) {
+    transforms.push_back(m);
+    log("transform " + matrix_text(m));
+}
 void RecordingSceneApi::transform_set(zelMatrix const& m) {
     log("transform_set " + matrix_text(m));
 }
@@ -157,26 +151,22 @@ void RecordingSceneApi::translate(double const& x, double const& y, double const
     log("translate " + num(x) + " " + num(y) + " " + num(z));
 }
 bool RecordingSceneApi::matrix_begin(char const* name) {
-    log("matrix_begin " + quoted(name));
-    return true;
+    return logged("matrix_begin " + quoted(name));
 }
 void RecordingSceneApi::matrix_end() { log("matrix_end"); }
 
 bool RecordingSceneApi::material_begin(char const* name, bool placed) {
-    log("material_begin " + quoted(name) + (placed ? " placed" : ""));
-    return true;
+    return logged("material_begin " + quoted(name) + (placed ? " placed" : ""));
 }
 bool RecordingSceneApi::material_use(char const* name) {
-    log("material_use " + quoted(name));
-    return true;
+    return logged("material_use " + quoted(name));
 }
 void RecordingSceneApi::material_end() { log("material_end"); }
 void RecordingSceneApi::material_set_shader(zelShader_type kind, int shaderId) {
     log("material_set_shader " + std::to_string(kind) + " id " + std::to_string(shaderId));
 }
 bool RecordingSceneApi::shader_begin(char const* type, int shaderId) {
-    log("shader_begin " + quoted(type) + " id " + std::to_string(shaderId));
-    return true;
+    return logged("shader_begin " + quoted(type) + " id " + std::to_string(shaderId));
 }
 void RecordingSceneApi::shader_end() { log("shader_end"); }
 void RecordingSceneApi::material_set_shader(zelShader_type kind, zelShader* shader) {
@@ -199,20 +189,32 @@ void RecordingSceneApi::shader_push() { log("shader_push"); }
 void RecordingSceneApi::shader_pop() { log("shader_pop"); }
 
 bool RecordingSceneApi::set_parameter(char const* name, zelType type, const void* value) {
-    log("set_parameter " + quoted(name) + " " + value_text(type, value));
-    return true;
+    if ((type & TYPE_ARRAY) && value) {
+        const zelArray* a = static_cast<const zelArray*>(value);
+        Array copy{name ? name : "", type, {}, {}, {}};
+        const zelType base = static_cast<zelType>(type & ~TYPE_ARRAY);
+        if (base == TYPE_COLOR || base == TYPE_FLOAT) {
+            const float* f = static_cast<const float*>(a->data);
+            copy.floats.assign(f, f + a->count * (base == TYPE_COLOR ? 3u : 1u));
+        } else if (base == TYPE_INT) {
+            const int32_t* i = static_cast<const int32_t*>(a->data);
+            copy.ints.assign(i, i + a->count);
+        } else if (base == TYPE_MATRIX) {
+            const zelMatrix* m = static_cast<const zelMatrix*>(a->data);
+            copy.matrices.assign(m, m + a->count);
+        }
+        arrays.push_back(copy);
+    }
+    return logged("set_parameter " + quoted(name) + " " + value_text(type, value));
 }
 bool RecordingSceneApi::set_subshader(char const* name, zelShader* shader) {
-    log("set_subshader " + quoted(name) + " " + shader_text(shader));
-    return true;
+    return logged("set_subshader " + quoted(name) + " " + shader_text(shader));
 }
 bool RecordingSceneApi::set_subshader(char const* name, int shaderId) {
-    log("set_subshader " + quoted(name) + " id " + std::to_string(shaderId));
-    return true;
+    return logged("set_subshader " + quoted(name) + " id " + std::to_string(shaderId));
 }
 bool RecordingSceneApi::initialize_array_mode(char const* name) {
-    log("initialize_array_mode " + quoted(name));
-    return true;
+    return logged("initialize_array_mode " + quoted(name));
 }
 void RecordingSceneApi::finalize_array_mode() { log("finalize_array_mode"); }
 void RecordingSceneApi::set_array_parameter(zelType type, void* value) {
@@ -228,9 +230,7 @@ void RecordingSceneApi::add_comment(char const* text) { log("add_comment " + quo
 void RecordingSceneApi::set_output_mode(zelScene_api_output_mode mode) {
     log("set_output_mode " + std::to_string(mode));
 }
-void RecordingSceneApi::set_version(int version) {
-    log("set_version " + std::to_string(version));
-}
+void RecordingSceneApi::set_version(int version) { log("set_version " + std::to_string(version)); }
 void RecordingSceneApi::clear(bool all) { log(std::string("clear ") + (all ? "all" : "")); }
 void RecordingSceneApi::set_progress(char const* text, float value) {
     log("set_progress " + quoted(text) + " " + num(value));
@@ -247,15 +247,11 @@ bool RecordingSceneApi::cancel() {
     log("cancel");
     return false;
 }
-bool RecordingSceneApi::render() {
-    log("render");
-    return true;
-}
+bool RecordingSceneApi::render() { return logged("render"); }
 void RecordingSceneApi::print(char const* text) const { log("print " + quoted(text)); }
 void RecordingSceneApi::error(char const* text) const { log("error " + quoted(text)); }
 bool RecordingSceneApi::camera_modify(char const* name) {
-    log("camera_modify " + quoted(name));
-    return true;
+    return logged("camera_modify " + quoted(name));
 }
 
 }  // namespace solvane_test

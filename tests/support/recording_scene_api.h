@@ -1,5 +1,6 @@
 // A zelScene_api that writes nothing and records every call as one readable line, so
-// that tests assert the order of scene calls without the text format's noise.
+// that tests assert the order of scene calls without the text format's noise. The values
+// of array parameters and of transforms are kept as well, for tests of the numbers.
 #pragma once
 
 #include "LightFactory.h"
@@ -21,10 +22,23 @@ public:
     //   set_progress "Cube" 0.5
     std::vector<std::string> calls;
 
+    // An array parameter's values, copied when it was passed.
+    struct Array {
+        std::string name;
+        zelType type;
+        std::vector<float> floats;  // colour triples and floats
+        std::vector<int32_t> ints;
+        std::vector<zelMatrix> matrices;
+    };
+    std::vector<Array> arrays;
+    std::vector<zelMatrix> transforms;
+
     // The lines whose text starts with `prefix`, in call order.
     std::vector<std::string> with_prefix(const std::string& prefix) const;
     // All lines joined with "\n" (each line ended by "\n"), for readable failure output.
     std::string joined() const;
+    // The arrays passed under `name`, in call order.
+    std::vector<const Array*> named(const std::string& name) const;
 
     void install() override;
     bool group_begin(char const* name, bool placed) override;
@@ -94,6 +108,10 @@ public:
 
 private:
     void log(const std::string& line) const;
+    bool logged(const std::string& line) {
+        log(line);
+        return true;
+    }
     // Handles given out by shader_get, one per anonymous shader; their text is
     // "shader#N" (N counting from 1), which later lines use to refer to them.
     std::deque<std::string> shaderTexts_;
