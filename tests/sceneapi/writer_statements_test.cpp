@@ -83,7 +83,6 @@ TEST(WriterStatements, BlocksSwitchParameterStyle) {
 TEST(WriterStatements, SimpleStatements) {
     std::string out = writeToMemory([](zelScene_api_file& w) {
         w.set_version(-1);
-        w.set_version(7);
         w.set_progress("half", 0.5f);
         w.set_icon("\x01\xab", 2);
         w.set_icon(nullptr, 0);
@@ -108,7 +107,6 @@ TEST(WriterStatements, SimpleStatements) {
     });
     EXPECT_TRUE(sameBytes(out,
                           "version 8\n\n"
-                          "version 7\n\n"
                           "progress \"half\" 0.500\n\n"
                           "icon bX01ab\n"
                           "icon bX\n"

@@ -37,7 +37,6 @@ TEST(SvbErrors, MessagesSayWhereAndWhat) {
     bool truncated;
   } cases[] = {
       // Missing braces name the innermost open block.
-      {"group \"x\" {\nflags 1\n", "offset 20: expected \"}\" to close group \"x\" opened at offset 0", true},
       {"group \"x\" {\nobject \"o\" {\ngeometry \"t\" {\n}\n",
        "offset 42: expected \"}\" to close object \"o\" opened at offset 12", true},
       {"\"p\" \"zel_envmap\" {\n\"radius\" 25,\n",

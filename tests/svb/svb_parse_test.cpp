@@ -91,15 +91,11 @@ TEST(SvbParse, TextAndBinaryArrays) {
 
 TEST(SvbParse, ShadersAndStatements) {
   expect_trees({
-      {"#define shader \"wood\" \"zel_diffuse\" {\n\"diffuse\" 1 0 0,\n}\n",
-       "#define shader \"wood\" \"zel_diffuse\" { \"diffuse\" = 1 0 0 }"},
       // Captured shaders nest inside values, a binary block inside the innermost.
       {"#define shader 3 zel advanced {\n\"tex\" ! 2,\n\"outer\" ! \"a\" {\n\"inner\" ! \"b\" {\n\"deep\" \"c\" {\n"
        "\"data\" [ " + svbtest::float_block({1}) + "] ,\n},\n},\n},\n}\n",
        "#define shader \"zel advanced\" = #3 { \"tex\" ! #2; \"outer\" ! shader \"a\" { \"inner\" ! shader \"b\" "
        "{ \"deep\" = shader \"c\" { \"data\" = [f:1] } } } }"},
-      {"material \"m\" {\n// assuming surface shader\nsurface 3\nreflection map \"env\" {\n}\n}\n",
-       "material \"m\" { comment = \"// assuming surface shader\"; surface ! #3; reflection map ! shader \"env\" {} }"},
       {"#define object \"o\" {\ninvisible on\n}\n", "#define object \"o\" { invisible = on }"},
       // A refused modify leaves "#modify " before whatever comes next.
       {"#modify \ncamera \"cam\" {\n}\nobject \"p\" {\n#modify invisible on\n}\n\ncamera {\n}\n",
