@@ -30,6 +30,7 @@ std::string withObjects(const std::string& objects, const std::string& more = ""
 }
 
 std::string utf8(const String& s) { return s.GetUtf8(); }
+std::string nameOf(const BaseList2D* e) { return e != nullptr ? utf8(e->GetName()) : "<none>"; }
 
 GeData param(C4DAtom* atom, Int32 id) {
   GeData d;
@@ -104,9 +105,9 @@ TEST(DocumentReader, ObjectTreeTransformsBitsAndLayer) {
 
   // Children in order, names repeating.
   BaseObject* a = root->GetDown();
-  ASSERT_TRUE(a != nullptr && a->GetNext() != nullptr && a->GetNext()->GetDown() != nullptr);
-  EXPECT_EQ(utf8(a->GetNext()->GetName()), "A");
-  EXPECT_EQ(utf8(a->GetNext()->GetDown()->GetName()), "C");
+  ASSERT_TRUE(a != nullptr && a->GetNext() != nullptr);
+  EXPECT_EQ(nameOf(a->GetNext()), "A");
+  EXPECT_EQ(nameOf(a->GetNext()->GetDown()), "C");
 
   BaseObject* next = root->GetNext();
   ASSERT_NE(next, nullptr);
@@ -278,8 +279,7 @@ TEST(DocumentReader, MaterialsChannelsParametersAndShaders) {
   EXPECT_NE(g.GetCustomDataType(CUSTOMDATATYPE_GRADIENT), nullptr);
   shader = shader->GetNext();
   ASSERT_EQ(shader->GetType(), Xfusion);
-  ASSERT_NE(shader->GetDown(), nullptr);
-  EXPECT_EQ(utf8(shader->GetDown()->GetName()), "Inner");
+  EXPECT_EQ(nameOf(shader->GetDown()), "Inner");
 
   BaseMaterial* fur = layered->GetNext();
   ASSERT_EQ(fur->GetType(), Mhair);
@@ -298,15 +298,14 @@ TEST(DocumentReader, CachesAndDeformCaches) {
           "children": [ {"type": "null", "name": "Child"} ]})"));
   BaseObject* gen = doc->GetFirstObject();
   BaseObject* cache = gen->GetCache();
-  ASSERT_TRUE(cache != nullptr && cache->GetDown() != nullptr && cache->GetNext() != nullptr);
-  EXPECT_EQ(utf8(cache->GetDown()->GetName()), "Piece 1a");
-  EXPECT_EQ(utf8(cache->GetNext()->GetName()), "Piece 2");
+  ASSERT_NE(cache, nullptr);
+  EXPECT_EQ(nameOf(cache->GetDown()), "Piece 1a");
+  EXPECT_EQ(nameOf(cache->GetNext()), "Piece 2");
   expectVector(cache->GetMg().off, 10, 0, 0);  // placed by its generator
-  ASSERT_NE(gen->GetDeformCache(), nullptr);
-  EXPECT_EQ(utf8(gen->GetDeformCache()->GetName()), "Deformed");
+  EXPECT_EQ(nameOf(gen->GetDeformCache()), "Deformed");
   // The cache is not among the generator's children.
   ASSERT_NE(gen->GetDown(), nullptr);
-  EXPECT_EQ(utf8(gen->GetDown()->GetName()), "Child");
+  EXPECT_EQ(nameOf(gen->GetDown()), "Child");
   EXPECT_EQ(gen->GetDown()->GetNext(), nullptr);
 }
 
