@@ -1,12 +1,9 @@
 #include "RepeatLinkFactory.h"
 
-#include "fake_live.h"
 #include "live_test_support.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>
-
-#include <dlfcn.h>
 
 #include <string>
 #include <vector>
@@ -23,18 +20,23 @@ std::string instanceXml(int version, long long pid, int port) {
          "</livelink_port></instance>";
 }
 
-std::string instancesXml(std::vector<std::string> const& entries) {
-  std::string xml = "<instances>";
-  for (auto const& entry : entries) xml += entry;
-  return xml + "</instances>";
-}
-
 char const kEmptyScene[] = "<scene_info><scene><models/></scene></scene_info>";
+// What an offered instance does instead of serving a scene.
+char const kRefusesAttach[] = "(refuses to attach)";
+char const kNoScene[] = "(attaches, scene null)";
 
-std::string sceneWith(std::string const& model, char const* modelset = "active") {
-  return std::string("<scene_info><scene><models><model name=\"") + model + "\" modelset=\"" +
-         modelset + "\"/></models></scene></scene_info>";
+std::string sceneWith(std::string const& model) {
+  return "<scene_info><scene><models><model name=\"" + model +
+         "\" modelset=\"active\"/></models></scene></scene_info>";
 }
+
+// One entry of the fake's instance list and the scene it serves.
+struct Offer {
+  int version;
+  std::int64_t pid;
+  std::string scene;
+  int port = -1;  // -1: 3140 + pid
+};
 
 // The launch is replaced: these tests run without the renderer program.
 class TestFactory : public RepeatLinkFactory {
@@ -54,33 +56,40 @@ class TestFactory : public RepeatLinkFactory {
 class FactoryTest : public testing::Test {
  protected:
   void SetUp() override {
-    std::string dir = tree_.addRegular(8);
-    livetest::fs::create_symlink(FAKE_LIVE_LIBRARY, dir + "zelsolvanelive6.so");
-    handle_ = dlopen(FAKE_LIVE_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(handle_, nullptr) << dlerror();
-    auto get = reinterpret_cast<FakeLiveControl* (*)()>(dlsym(handle_, "fake_live_control"));
-    ASSERT_NE(get, nullptr);
-    fake_ = get();
-    fake_->reset();
+    ASSERT_TRUE(fake_.ok());
+    livetest::fs::create_symlink(FAKE_LIVE_LIBRARY, tree_.addRegular(8) + "zelsolvanelive6.so");
   }
-  void TearDown() override {
-    zel_free_scene_api_linked();
-    if (handle_) dlclose(handle_);
-  }
+  void TearDown() override { zel_free_scene_api_linked(); }
 
+  void offer(std::vector<Offer> const& offers) {
+    fake_->instances = "<instances>";
+    fake_->scenes.clear();
+    fake_->nullScenes.clear();
+    for (Offer const& o : offers) {
+      int port = o.port >= 0 ? o.port : static_cast<int>(3140 + o.pid);
+      fake_->instances += instanceXml(o.version, o.pid, port);
+      if (o.scene == kNoScene) {
+        fake_->nullScenes.insert(o.pid);
+      } else if (o.scene != kRefusesAttach) {
+        fake_->scenes[o.pid] = o.scene;
+      }
+    }
+    fake_->instances += "</instances>";
+  }
   zelQuery_api* query() { return zel_get_query_api(7, 8); }
+  SolvaneInstance choose(RepeatLinkFactory& factory) {
+    return factory.getValidInstance(query(), factory.getInstances(query()));
+  }
 
   InstallTree tree_;
   livetest::LogCapture log_;
-  void* handle_ = nullptr;
-  FakeLiveControl* fake_ = nullptr;
+  livetest::FakeLibrary fake_;
 };
 
 }  // namespace
 
 TEST_F(FactoryTest, InstancesOutsideTheRangeAreNotListedAndTheRendererIsLaunched) {
-  fake_->instances = instancesXml({instanceXml(6, 10, 3141), instanceXml(9, 11, 3142)});
-  fake_->scenes = {{10, kEmptyScene}, {11, kEmptyScene}};
+  offer({{6, 10, kEmptyScene}, {9, 11, kEmptyScene}});
   fake_->openPorts = {3141};
   TestFactory factory;
   factory.setVersionRange(7, 8);
@@ -91,82 +100,80 @@ TEST_F(FactoryTest, InstancesOutsideTheRangeAreNotListedAndTheRendererIsLaunched
   // Nobody of 7 to 8 showed up in 19 polls: the default ports are scanned.
   EXPECT_EQ(fake_->instanceListCalls, 2 + 19);
   EXPECT_EQ(fake_->connects, std::vector<std::string>{"127.0.0.1 3141 1"});
-  EXPECT_EQ(factory.getMessage(), "");
   EXPECT_EQ(factory.getConnectedPort(), 0);
 }
 
-TEST_F(FactoryTest, WaitingAfterALaunchStopsAtTheFirstInstance) {
-  fake_->instances = instancesXml({instanceXml(8, 42, 3144)});
-  fake_->scenes = {{42, kEmptyScene}};
+// After a launch the first instance to show up is taken; the factory
+// connects once, and shutdown disconnects and releases the library once.
+TEST_F(FactoryTest, LaunchedInstanceIsAwaitedAndReleasedOnce) {
+  offer({{8, 4, kEmptyScene}});
   fake_->instancesHiddenForCalls = 3;
   fake_->openPorts = {3144};
   TestFactory factory;
-  factory.setVersionRange(7, 8);
   ASSERT_NE(factory.getApi(), nullptr);
+  EXPECT_EQ(factory.getApi(), factory.getApi());
   EXPECT_EQ(factory.launches, 1);
   EXPECT_EQ(fake_->instanceListCalls, 4);
   EXPECT_EQ(fake_->connects, std::vector<std::string>{"localhost 3144 4"});
   EXPECT_EQ(factory.getConnectedPort(), 3144);
-  EXPECT_FALSE(factory.hadModel());
+  factory.shutdown();
+  factory.shutdown();
+  EXPECT_EQ(fake_->disconnects, 1);
+  EXPECT_EQ(fake_->liveObjects, 0);
+  EXPECT_EQ(solvane_live_loader, nullptr);
 }
 
-TEST_F(FactoryTest, FirstOfEqualVersionsWins) {
-  fake_->instances = instancesXml(
-      {instanceXml(7, 1, 3141), instanceXml(8, 2, 3142), instanceXml(8, 3, 3143)});
-  fake_->scenes = {{1, kEmptyScene}, {2, kEmptyScene}, {3, kEmptyScene}};
+// A model holder first, then for an update the newest attachable instance,
+// else the newest with an empty scene; the first of equal versions.
+TEST_F(FactoryTest, InstanceChoice) {
+  std::string const unreadable = "<scene_info><scene><models";
+  std::vector<Offer> const holders = {{8, 1, sceneWith("other")}, {7, 2, sceneWith("demo")}};
+  std::vector<Offer> const odd = {{8, 1, kRefusesAttach}, {8, 2, kNoScene}, {8, 3, unreadable}};
+  struct Case {
+    char const* what;
+    std::vector<Offer> offers;
+    bool update;
+    char const* model;
+    std::int64_t chosen;  // 0: none
+    bool hadModel;
+  } const cases[] = {
+      {"equal versions", {{7, 1, kEmptyScene}, {8, 2, kEmptyScene}, {8, 3, kEmptyScene}},
+       false, "", 2, false},
+      {"model holder before a newer instance", holders, true, "demo", 2, true},
+      {"update without the model", holders, true, "missing", 1, false},
+      {"render finds no empty scene", holders, false, "", 0, false},
+      // An unreadable scene is no candidate for a render, but still for an update.
+      {"update, odd instances", odd, true, "demo", 3, false},
+      {"render, odd instances", odd, false, "demo", 0, false},
+      // The model sits three levels down: searched to depth 4 from version 7 on, 3 below.
+      {"version 7 finds the model", {{7, 2, sceneWith("demo")}}, false, "demo", 2, true},
+      {"version 6 does not", {{6, 1, sceneWith("demo")}}, false, "demo", 0, false},
+      // Empty: no grandchild below the root's first child.
+      {"no first child", {{7, 1, "<r/>"}}, false, "", 0, false},
+      {"childless first child", {{7, 1, "<r><s/></r>"}}, false, "", 1, false},
+      {"children without children", {{7, 1, "<r><s><m/><m/></s></r>"}}, false, "", 1, false},
+      {"a grandchild", {{7, 1, "<r><s><m/><m><g/></m></s></r>"}}, false, "", 0, false},
+      {"grandchild of a later child", {{7, 1, "<r><s/><t><m><g/></m></t></r>"}}, false, "", 1,
+       false},
+      {"text is no grandchild", {{7, 1, "<r><s><m>text only</m></s></r>"}}, false, "", 1, false},
+  };
+  for (Case const& c : cases) {
+    SCOPED_TRACE(c.what);
+    offer(c.offers);
+    fake_->attached.clear();
+    fake_->detaches = 0;
+    RepeatLinkFactory factory;
+    factory.setVersionRange(6, 8);
+    factory.setUpdate(c.update);
+    factory.setModelName(c.model);
+    SolvaneInstance chosen = choose(factory);
+    EXPECT_EQ(chosen.process_id, c.chosen);
+    EXPECT_EQ(chosen.livelink_port, c.chosen ? 3140 + c.chosen : 0);
+    EXPECT_EQ(factory.hadModel(), c.hadModel);
+    EXPECT_EQ(fake_->detaches, static_cast<int>(fake_->attached.size()));
+  }
   RepeatLinkFactory factory;
-  factory.setVersionRange(7, 8);
-  SolvaneInstance chosen = factory.getValidInstance(query(), factory.getInstances(query()));
-  EXPECT_EQ(chosen.process_id, 2);
-  EXPECT_EQ(chosen.livelink_port, 3142);
-  EXPECT_FALSE(chosen.flag);
-  EXPECT_EQ(fake_->attached, (std::vector<std::int64_t>{1, 2, 3}));
-  EXPECT_EQ(fake_->detaches, 3);
-}
-
-TEST_F(FactoryTest, ModelHolderIsPreferredOverAnyNewerInstance) {
-  fake_->instances = instancesXml({instanceXml(8, 1, 3141), instanceXml(7, 2, 3142)});
-  fake_->scenes = {{1, sceneWith("other")}, {2, sceneWith("demo")}};
-  RepeatLinkFactory factory;
-  factory.setVersionRange(7, 8);
-  factory.setModelName("demo");
-  factory.setUpdate(true);
-  SolvaneInstance chosen = factory.getValidInstance(query(), factory.getInstances(query()));
-  EXPECT_EQ(chosen.process_id, 2);
-  EXPECT_TRUE(factory.hadModel());
-
-  // Without the model an update takes the newest attachable instance.
-  factory.setModelName("missing");
-  chosen = factory.getValidInstance(query(), factory.getInstances(query()));
-  EXPECT_EQ(chosen.process_id, 1);
-  EXPECT_FALSE(factory.hadModel());
-
-  // A render (no update, no model name) wants an empty scene: none here.
-  factory.setUpdate(false);
-  factory.setModelName("");
-  EXPECT_EQ(factory.getValidInstance(query(), factory.getInstances(query())).version, 0);
   EXPECT_EQ(factory.getValidInstance(query(), {}).version, 0);
-}
-
-TEST_F(FactoryTest, InstancesWithoutAttachOrSceneAreNoCandidates) {
-  fake_->instances = instancesXml({instanceXml(8, 1, 3141), instanceXml(8, 2, 3142),
-                                   instanceXml(8, 3, 3143)});
-  fake_->nullScenes = {2};
-  fake_->scenes = {{3, "<scene_info><scene><models"}};  // does not parse
-  RepeatLinkFactory factory;
-  factory.setVersionRange(7, 8);
-  factory.setUpdate(true);
-  factory.setModelName("demo");
-  SolvaneInstance chosen = factory.getValidInstance(query(), factory.getInstances(query()));
-  // 1 refuses to attach, 2 has no scene; 3 is attachable although its scene
-  // is unreadable, so an update may still take it.
-  EXPECT_EQ(chosen.process_id, 3);
-  EXPECT_FALSE(factory.hadModel());
-  EXPECT_EQ(fake_->attached, (std::vector<std::int64_t>{2, 3}));
-  EXPECT_EQ(fake_->detaches, 2);
-
-  factory.setUpdate(false);
-  EXPECT_EQ(factory.getValidInstance(query(), factory.getInstances(query())).version, 0);
 }
 
 TEST_F(FactoryTest, MalformedInstanceListsAndIncompleteEntriesAreSkipped) {
@@ -179,47 +186,24 @@ TEST_F(FactoryTest, MalformedInstanceListsAndIncompleteEntriesAreSkipped) {
     fake_->instances = bad;
     EXPECT_TRUE(factory.getInstances(query()).empty()) << bad;
   }
-  fake_->instances = instancesXml({
-      "<instance><version_major>8</version_major><livelink_port>1</livelink_port></instance>",
+  fake_->instances =
+      "<instances>"
+      "<instance><version_major>8</version_major><livelink_port>1</livelink_port></instance>"
       "<instance><version_major>8</version_major><process_id/><livelink_port>1</livelink_port>"
-      "</instance>",
+      "</instance>"
       "<instance><version_major>8</version_major><process_id>x1</process_id>"
-      "<livelink_port>1</livelink_port></instance>",
+      "<livelink_port>1</livelink_port></instance>"
       "<instance><version_major/><process_id>5</process_id><livelink_port>1</livelink_port>"
-      "</instance>",
-      "<instance><process_id>6</process_id><livelink_port>1</livelink_port></instance>",
+      "</instance>"
       // Elements are found at any depth below the instance.
       "<instance><info><version_major>7</version_major><process_id>8589934592</process_id>"
-      "</info><link><livelink_port>0</livelink_port></link></instance>",
-  });
+      "</info><link><livelink_port>0</livelink_port></link></instance>"
+      "</instances>";
   std::vector<SolvaneInstance> found = factory.getInstances(query());
   ASSERT_EQ(found.size(), 1u);
   EXPECT_EQ(found[0].version, 7);
   EXPECT_EQ(found[0].process_id, 8589934592LL);
   EXPECT_EQ(found[0].livelink_port, 0);
-}
-
-TEST_F(FactoryTest, EmptySceneMeansNoGrandchildBelowTheFirstChild) {
-  RepeatLinkFactory factory;
-  factory.setVersionRange(7, 8);
-  struct Case {
-    char const* xml;
-    bool chosen;
-  } cases[] = {
-      {"<r/>", false},
-      {"<r><s/></r>", true},
-      {"<r><s><m/><m/></s></r>", true},
-      {"<r><s><m/><m><g/></m></s></r>", false},
-      {"<r><s/><t><m><g/></m></t></r>", true},  // only the first child counts
-      {"<r><s><m>text only</m></s></r>", true},
-  };
-  fake_->instances = instancesXml({instanceXml(8, 1, 3141)});
-  for (Case const& c : cases) {
-    fake_->scenes = {{1, c.xml}};
-    EXPECT_EQ(factory.getValidInstance(query(), factory.getInstances(query())).version != 0,
-              c.chosen)
-        << c.xml;
-  }
 }
 
 TEST(FindByNameAttribute, DepthAndModelset) {
@@ -244,29 +228,10 @@ TEST(FindByNameAttribute, DepthAndModelset) {
   EXPECT_EQ(RepeatLinkFactory::findElement(root, "nothing"), nullptr);
 }
 
-TEST_F(FactoryTest, ModelDepthDependsOnTheInstanceVersion) {
-  // The model sits three levels below the root: found for version 7 (depth
-  // 4), not for version 6 (depth 3).
-  fake_->instances = instancesXml({instanceXml(6, 1, 3141), instanceXml(7, 2, 3142)});
-  fake_->scenes = {{1, sceneWith("demo")}, {2, sceneWith("demo")}};
-  RepeatLinkFactory factory;
-  factory.setVersionRange(6, 7);
-  factory.setModelName("demo");
-  SolvaneInstance chosen = factory.getValidInstance(query(), factory.getInstances(query()));
-  EXPECT_EQ(chosen.process_id, 2);
-  EXPECT_TRUE(factory.hadModel());
-
-  fake_->scenes = {{1, sceneWith("demo")}, {2, sceneWith("demo", "inactive")}};
-  EXPECT_EQ(factory.getValidInstance(query(), factory.getInstances(query())).version, 0);
-  EXPECT_FALSE(factory.hadModel());
-}
-
 TEST_F(FactoryTest, PortZeroIsReachedByScanningFromTheFirstDefaultPort) {
-  fake_->instances = instancesXml({instanceXml(8, 1, 0)});
-  fake_->scenes = {{1, kEmptyScene}};
+  offer({{8, 1, kEmptyScene, 0}});
   fake_->openPorts = {3143};
   TestFactory factory;
-  factory.setVersionRange(7, 8);
   ASSERT_NE(factory.getApi(), nullptr);
   EXPECT_EQ(factory.launches, 0);
   EXPECT_EQ(fake_->connects,
@@ -275,76 +240,58 @@ TEST_F(FactoryTest, PortZeroIsReachedByScanningFromTheFirstDefaultPort) {
 }
 
 TEST_F(FactoryTest, FailureTexts) {
-  {
-    fake_->noSceneApi = true;
-    TestFactory factory;
-    EXPECT_EQ(factory.getApi(), nullptr);
-    EXPECT_EQ(factory.getMessage(),
-              "Failed to connect. Could not get a scene api. Please check your Solvane "
-              "installation.\n");
+  struct Case {
+    bool noSceneApi, noQueryApi, launchFails, listed;  // listed: one instance on port 3150
+    std::string message;
+    std::size_t connects;
+    std::string lastConnect;
+    bool releasedWithFactory;  // the scene API was still held
+  } const cases[] = {
+      {true, false, false, false,
+       "Failed to connect. Could not get a scene api. Please check your Solvane "
+       "installation.\n",
+       0, "", false},
+      {false, true, false, false,
+       "Failed to connect. Could not get a query api. Please check your Solvane "
+       "installation.\n",
+       0, "", true},
+      {false, false, true, false,
+       "Failed to connect. Unabled to launch Solvane. Please check your Solvane installation.",
+       0, "", true},
+      {false, false, false, true,
+       "Failed to connect. Could not connect on any known port. Please check your Solvane "
+       "installation and Live Link settings.",
+       1, "localhost 3150 4", false},
+      // Nothing listed even after the launch: all eleven default ports tried.
+      {false, false, false, false,
+       "Failed to connect. Could not connect on any known port. Please check your Solvane "
+       "installation and Live Link settings.",
+       11, "127.0.0.1 3151 1", false},
+  };
+  for (Case const& c : cases) {
+    SCOPED_TRACE(c.message);
     zel_free_scene_api_linked();
     fake_->reset();
+    fake_->noSceneApi = c.noSceneApi;
+    fake_->noQueryApi = c.noQueryApi;
+    if (c.listed) offer({{8, 10, kEmptyScene}});
+    {
+      TestFactory factory;
+      factory.launchWorks = !c.launchFails;
+      EXPECT_EQ(factory.getApi(), nullptr);
+      EXPECT_EQ(factory.getMessage(), c.message);
+      EXPECT_EQ(fake_->connects.size(), c.connects);
+      EXPECT_EQ(fake_->connects.empty() ? "" : fake_->connects.back(), c.lastConnect);
+    }
+    EXPECT_TRUE(!c.releasedWithFactory || solvane_live_loader == nullptr);
   }
-  {
-    fake_->noQueryApi = true;
-    TestFactory factory;
-    EXPECT_EQ(factory.getApi(), nullptr);
-    EXPECT_EQ(factory.getMessage(),
-              "Failed to connect. Could not get a query api. Please check your Solvane "
-              "installation.\n");
-    fake_->reset();
-  }
-  // The scene API stayed held: destroying the factory released the library.
-  EXPECT_EQ(solvane_live_loader, nullptr);
-  {
-    TestFactory factory;
-    factory.launchWorks = false;
-    EXPECT_EQ(factory.getApi(), nullptr);
-    EXPECT_EQ(factory.getMessage(),
-              "Failed to connect. Unabled to launch Solvane. Please check your Solvane "
-              "installation.");
-    EXPECT_TRUE(fake_->connects.empty());
-    fake_->reset();
-  }
-  {
-    fake_->instances = instancesXml({instanceXml(8, 1, 3150)});
-    fake_->scenes = {{1, kEmptyScene}};
-    TestFactory factory;
-    EXPECT_EQ(factory.getApi(), nullptr);
-    EXPECT_EQ(factory.getMessage(),
-              "Failed to connect. Could not connect on any known port. Please check your "
-              "Solvane installation and Live Link settings.");
-    EXPECT_EQ(fake_->connects, std::vector<std::string>{"localhost 3150 4"});
-    zel_free_scene_api_linked();
-    fake_->reset();
-  }
-  {
-    TestFactory factory;
-    EXPECT_EQ(factory.getApi(), nullptr);
-    EXPECT_EQ(fake_->connects.size(), 11u);
-    EXPECT_EQ(fake_->connects.back(), "127.0.0.1 3151 1");
-    // A later successful call clears the message.
-    fake_->instances = instancesXml({instanceXml(8, 1, 3150)});
-    fake_->scenes = {{1, kEmptyScene}};
-    fake_->openPorts = {3150};
-    EXPECT_NE(factory.getApi(), nullptr);
-    EXPECT_EQ(factory.getMessage(), "");
-  }
-}
 
-TEST_F(FactoryTest, ShutdownDisconnectsAndReleasesOnce) {
-  fake_->instances = instancesXml({instanceXml(8, 1, 3141)});
-  fake_->scenes = {{1, kEmptyScene}};
-  fake_->openPorts = {3141};
+  // A later successful call clears the message.
+  fake_->reset();
   TestFactory factory;
-  ASSERT_NE(factory.getApi(), nullptr);
-  EXPECT_EQ(factory.getApi(), factory.getApi());  // connects only once
-  EXPECT_EQ(fake_->connects.size(), 1u);
-  EXPECT_EQ(fake_->liveObjects, 1);
-  factory.shutdown();
-  EXPECT_EQ(fake_->disconnects, 1);
-  EXPECT_EQ(fake_->liveObjects, 0);
-  EXPECT_EQ(solvane_live_loader, nullptr);
-  factory.shutdown();
-  EXPECT_EQ(fake_->disconnects, 1);
+  EXPECT_EQ(factory.getApi(), nullptr);
+  offer({{8, 10, kEmptyScene}});
+  fake_->openPorts = {3150};
+  EXPECT_NE(factory.getApi(), nullptr);
+  EXPECT_EQ(factory.getMessage(), "");
 }

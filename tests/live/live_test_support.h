@@ -1,11 +1,14 @@
 // Helpers of the live-link tests: temporary installation trees, the path
-// templates pointed at them, and a captured log.
+// templates pointed at them, a captured log and the scripted link library.
 #pragma once
 
+#include "fake_live.h"
 #include "log.h"
 #include "solvane_system.h"
 
 #include <gtest/gtest.h>
+
+#include <dlfcn.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,11 +23,8 @@ namespace fs = std::filesystem;
 // A fresh folder removed with everything in it at the end.
 class TempDir {
  public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "zel-live-XXXXXX").string();
-    char* made = mkdtemp(&pattern[0]);
-    if (!made) ADD_FAILURE() << "mkdtemp failed";
-    path_ = pattern;
+  TempDir() : path_((fs::temp_directory_path() / "zel-live-XXXXXX").string()) {
+    if (!mkdtemp(&path_[0])) ADD_FAILURE() << "mkdtemp failed";
   }
   ~TempDir() {
     std::error_code ignored;
@@ -44,11 +44,7 @@ class TempDir {
 // them afterwards. Regular version v: <root>/reg<v>/, floating: <root>/flt<v>/.
 class InstallTree {
  public:
-  InstallTree()
-      : regular_(dir_ / "reg%d/"),
-        floating_(dir_ / "flt%d/"),
-        savedRegular_(SolvaneSystem::solvaneNLPath),
-        savedFloating_(SolvaneSystem::solvaneFltPath) {
+  InstallTree() {
     SolvaneSystem::solvaneNLPath = regular_.c_str();
     SolvaneSystem::solvaneFltPath = floating_.c_str();
   }
@@ -70,43 +66,65 @@ class InstallTree {
     fs::create_directories(path);
     return path;
   }
+  char const* savedRegular_ = SolvaneSystem::solvaneNLPath;
+  char const* savedFloating_ = SolvaneSystem::solvaneFltPath;
   TempDir dir_;
-  std::string regular_;
-  std::string floating_;
-  char const* savedRegular_;
-  char const* savedFloating_;
+  std::string regular_ = dir_ / "reg%d/";
+  std::string floating_ = dir_ / "flt%d/";
 };
 
-// Sends the log to a temporary file for the life of the object.
+// Sends the log to memory for the life of the object.
 class LogCapture {
  public:
-  LogCapture() : saved_(Output2FILE::Stream()), file_(std::tmpfile()) {
-    Output2FILE::Stream() = file_;
-  }
+  LogCapture() { Output2FILE::Stream() = file_; }
   ~LogCapture() {
     // Without a log of its own the process keeps writing to nowhere rather
     // than trying the installation's log folder on every message.
     static FILE* nowhere = std::fopen("/dev/null", "w");
     Output2FILE::Stream() = saved_ ? saved_ : nowhere;
     if (file_) std::fclose(file_);
+    std::free(data_);
   }
   LogCapture(LogCapture const&) = delete;
   LogCapture& operator=(LogCapture const&) = delete;
 
   std::string text() const {
-    std::string result;
-    std::rewind(file_);
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file_)) > 0) result.append(buffer, n);
-    std::fseek(file_, 0, SEEK_END);
-    return result;
+    std::fflush(file_);
+    return std::string(data_, size_);
   }
 
  private:
-  FILE* saved_;
-  FILE* file_;
+  FILE* saved_ = Output2FILE::Stream();
+  char* data_ = nullptr;
+  std::size_t size_ = 0;
+  FILE* file_ = open_memstream(&data_, &size_);
 };
+
+#ifdef FAKE_LIVE_LIBRARY
+// Holds the fake link library open so its control block outlives the
+// loader's use of it; the block starts reset.
+class FakeLibrary {
+ public:
+  FakeLibrary() {
+    auto get = reinterpret_cast<FakeLiveControl* (*)()>(
+        handle_ ? dlsym(handle_, "fake_live_control") : nullptr);
+    control_ = get ? get() : nullptr;
+    if (control_) control_->reset();
+  }
+  ~FakeLibrary() {
+    if (handle_) dlclose(handle_);
+  }
+  FakeLibrary(FakeLibrary const&) = delete;
+  FakeLibrary& operator=(FakeLibrary const&) = delete;
+
+  FakeLiveControl* operator->() const { return control_; }
+  bool ok() const { return control_ != nullptr; }
+
+ private:
+  void* handle_ = dlopen(FAKE_LIVE_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+  FakeLiveControl* control_ = nullptr;
+};
+#endif
 
 inline void writeFile(std::string const& path, std::string const& content) {
   std::ofstream out(path, std::ios::binary);

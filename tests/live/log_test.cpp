@@ -11,31 +11,22 @@
 #include <regex>
 #include <string>
 
-using livetest::LogCapture;
 using livetest::TempDir;
 
-TEST(LogLine, LayoutOfOneMessage) {
-  LogCapture capture;
+// The source name is cut after the last separator of either kind.
+TEST(LogLine, LayoutAndSourceName) {
+  livetest::LogCapture capture;
   int line = __LINE__ + 1;
   ZEL_LOG(logINFO) << "hello " << 42;
-  std::string text = capture.text();
-  std::regex layout("log_test\\.cpp:" + std::to_string(line) +
-                    " - \\d\\d:\\d\\d:\\d\\d\\.\\d{3} INFO:  hello 42\n");
-  EXPECT_TRUE(std::regex_match(text, layout)) << text;
-}
-
-TEST(LogLine, SourcePathIsCutAfterTheLastSeparator) {
-  LogCapture capture;
   { FILELog().Get(logERROR, "C:\\work\\dev\\loader.cpp", 7) << "x"; }
   { FILELog().Get(logERROR, "a\\b/c.cpp", 8) << "y"; }
   { FILELog().Get(logERROR, "a/b\\d.cpp", 9) << "z"; }
-  { FILELog().Get(logERROR, "plain.cpp", 10) << "w"; }
   std::string text = capture.text();
-  std::regex layout(
-      "loader\\.cpp:7 - [^\n]* ERROR:  x\n"
-      "c\\.cpp:8 - [^\n]* ERROR:  y\n"
-      "d\\.cpp:9 - [^\n]* ERROR:  z\n"
-      "plain\\.cpp:10 - [^\n]* ERROR:  w\n");
+  std::regex layout("log_test\\.cpp:" + std::to_string(line) +
+                    " - \\d\\d:\\d\\d:\\d\\d\\.\\d{3} INFO:  hello 42\n"
+                    "loader\\.cpp:7 - [^\n]* ERROR:  x\n"
+                    "c\\.cpp:8 - [^\n]* ERROR:  y\n"
+                    "d\\.cpp:9 - [^\n]* ERROR:  z\n");
   EXPECT_TRUE(std::regex_match(text, layout)) << text;
 }
 
@@ -49,12 +40,10 @@ TEST(LogTime, LongFormatsAreNotCut) {
   when.tm_hour = 9;
   when.tm_min = 5;
   when.tm_sec = 7;
-  when.tm_wday = 0;
   EXPECT_EQ(formatTime("%X", when, 42999), "09:05:07.042");
   EXPECT_EQ(formatTime("%H:%M:%S %p %A %d %B %Y", when, 999999),
             "09:05:07 AM Sunday 06 December 2026.999");
   EXPECT_EQ(formatTime("", when, 0), "09:05:07.000");
-  EXPECT_TRUE(std::regex_match(NowTime(), std::regex("\\d\\d:\\d\\d:\\d\\d\\.\\d{3}")));
 }
 
 TEST(LogFile, StartsAfreshFromTwentyMebibytes) {
@@ -76,16 +65,10 @@ TEST(LogFile, StartsAfreshFromTwentyMebibytes) {
   EXPECT_EQ(zel_sys::fileSize(below), 20971520);
 }
 
-TEST(LogFile, OpenFailureIsReportedAndRetried) {
+TEST(LogFile, OpenFailureIsReported) {
   TempDir dir;
   testing::internal::CaptureStderr();
-  FILE* file = Output2FILE::open(dir / "missing/sceneapi.log");
+  EXPECT_EQ(Output2FILE::open(dir / "missing/sceneapi.log"), nullptr);
   std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(file, nullptr);
   EXPECT_EQ(err.rfind("could not open log file:\nopening log: ", 0), 0u) << err;
-
-  livetest::fs::create_directories(dir / "missing");
-  file = Output2FILE::open(dir / "missing/sceneapi.log");
-  EXPECT_NE(file, nullptr);
-  if (file) std::fclose(file);
 }
