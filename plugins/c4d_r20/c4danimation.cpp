@@ -1,5 +1,6 @@
 #include "C4DLoader.h"
 
+#include "c4dconvert.h"
 #include "c4dnumeric.h"
 #include "zelsceneapi_oo.h"
 
@@ -89,19 +90,6 @@ Matrix localMatrix(Int32 channel, int component, float value, ROTATIONORDER orde
   return MatrixScale(v);
 }
 
-zelMatrix toZelMatrix(const Matrix& m)
-{
-  zelMatrix out;
-  out.make_identity();
-  const Vector* parts[4] = {&m.sqmat.v1, &m.sqmat.v2, &m.sqmat.v3, &m.off};
-  for (int i = 0; i < 4; ++i)
-  {
-    out[i * 4 + 0] = parts[i]->x;
-    out[i * 4 + 1] = parts[i]->y;
-    out[i * 4 + 2] = parts[i]->z;
-  }
-  return out;
-}
 }  // namespace
 
 rotationSorter::rotationSorter(ROTATIONORDER o) : order(o)
@@ -236,11 +224,7 @@ void C4DLoader::writeTracksSeparate(const char* objectName, std::vector<CTrack*>
     }
 
     std::string trackName;
-    if (Char* text = track->GetName().GetCStringCopy(STRINGENCODING::UTF8))
-    {
-      trackName = text;
-      DeleteMem(text);
-    }
+    toUtf8(track->GetName(), trackName);
 
     zelArray matrixArray = {matrices.data(), static_cast<uint32_t>(matrices.size())};
     zelArray timestampArray = {timestamps.data(), static_cast<uint32_t>(timestamps.size())};

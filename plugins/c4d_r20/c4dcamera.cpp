@@ -1,5 +1,7 @@
 #include "C4DLoader.h"
 
+#include "c4dconvert.h"
+
 #include "LightCamera.h"
 #include "zelsceneapi_oo.h"
 
@@ -14,26 +16,16 @@ constexpr Int32 kCameraFov = 1008;
 // rest of the scene, since cameras are written outside that group.
 zelMatrix mirroredTransform(const Matrix& mg)
 {
-  zelMatrix m;
-  m.make_identity();
-  const Vector* parts[4] = {&mg.sqmat.v1, &mg.sqmat.v2, &mg.sqmat.v3, &mg.off};
+  zelMatrix m = toZelMatrix(mg);
   for (int i = 0; i < 4; ++i)
-  {
-    m[i * 4 + 0] = parts[i]->x;
-    m[i * 4 + 1] = parts[i]->y;
-    m[i * 4 + 2] = -parts[i]->z;
-  }
+    m[i * 4 + 2] = -m[i * 4 + 2];
   return m;
 }
 
 std::string cameraName(BaseObject* camera)
 {
   std::string name;
-  if (Char* text = camera->GetName().GetCStringCopy(STRINGENCODING::UTF8))
-  {
-    name = text;
-    DeleteMem(text);
-  }
+  toUtf8(camera->GetName(), name);
   return name.empty() ? std::string("Camera") : name;
 }
 }  // namespace

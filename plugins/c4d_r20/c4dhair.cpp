@@ -1,5 +1,6 @@
 #include "C4DLoader.h"
 
+#include "c4dconvert.h"
 #include "zelsceneapi_oo.h"
 
 #include <algorithm>
@@ -90,11 +91,7 @@ void C4DLoader::writeHairObject(HairObject* hair, std::vector<BaseTag*> tags, fl
     applyHairTags(*this, tags, mat, root, tip);
 
     std::string name = "object";
-    if (Char* text = hair->GetName().GetCStringCopy(STRINGENCODING::UTF8))
-    {
-      name = text;
-      DeleteMem(text);
-    }
+    toUtf8(hair->GetName(), name);
     api->object_begin(name.c_str(), true);
     api->geometry_use("zel_bezier_curves");
 

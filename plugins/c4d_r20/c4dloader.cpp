@@ -1,5 +1,6 @@
 #include "C4DLoader.h"
 
+#include "c4dconvert.h"
 #include "LightFileFactory.h"
 #include "RepeatLinkFactory.h"
 #include "DefaultRTModule.h"
@@ -17,17 +18,6 @@ const Int32 kTextureTagType = 5616;
 const int kLowestVersion = 7;
 const int kHighestVersion = 8;
 
-
-// The host string as UTF-8; false when the host yields no string.
-bool toUtf8(const String& text, std::string& out)
-{
-  Char* copy = text.GetCStringCopy(STRINGENCODING::UTF8);
-  if (!copy)
-    return false;
-  out = copy;
-  DeleteMem(copy);
-  return true;
-}
 
 // A document name without its extension: cut before the last ".".
 std::string withoutExtension(const std::string& name)

@@ -1,5 +1,6 @@
 #include "C4DLoader.h"
 
+#include "c4dconvert.h"
 #include "zelsceneapi_oo.h"
 
 #include <cmath>
@@ -59,12 +60,7 @@ bool copyHostString(const String& text, char* buffer, size_t size)
 std::string hostString(const String& text)
 {
   std::string result;
-  char* copy = text.GetCStringCopy(STRINGENCODING::UTF8);
-  if (copy)
-  {
-    result = copy;
-    DeleteMem(copy);
-  }
+  toUtf8(text, result);
   return result;
 }
 
@@ -118,17 +114,10 @@ void writePlacement(zelScene_api* api, const ZelMat& mat)
 // The object-to-uv matrix of a flat projection: the inverse texture matrix, halved.
 zelMatrix objectToUv(const maxon::Mat3<maxon::Vec3<double, 1ll>>& textureMatrix)
 {
-  const maxon::Mat3<maxon::Vec3<double, 1ll>> inverse = ~textureMatrix;
-  const maxon::Vec3<double, 1ll>* parts[4] = {&inverse.sqmat.v1, &inverse.sqmat.v2,
-                                               &inverse.sqmat.v3, &inverse.off};
-  zelMatrix result;
-  result.make_identity();
+  zelMatrix result = toZelMatrix(~textureMatrix);
   for (int row = 0; row < 4; ++row)
-  {
-    result[row * 4 + 0] = parts[row]->x * 0.5;
-    result[row * 4 + 1] = parts[row]->y * 0.5;
-    result[row * 4 + 2] = parts[row]->z * 0.5;
-  }
+    for (int column = 0; column < 3; ++column)
+      result[row * 4 + column] *= 0.5;
   return result;
 }
 

@@ -1,5 +1,6 @@
 #include "C4DLoader.h"
 
+#include "c4dconvert.h"
 #include "zelapi.h"
 #include "zelsceneapi_oo.h"
 
@@ -61,15 +62,7 @@ void C4DLoader::browseHierarchy(BaseObject* object, std::vector<BaseTag*> tags,
   const ROTATIONORDER order = object->GetRotationOrder();
   const bool noGeometry = object->GetBit(kNoGeometryBit);
 
-  zelMatrix transform;
-  transform.make_identity();
-  const maxon::Vec3<double, 1ll>* columns[4] = {&ml.sqmat.v1, &ml.sqmat.v2, &ml.sqmat.v3, &ml.off};
-  for (int c = 0; c < 4; ++c)
-  {
-    transform.m[c * 4 + 0] = columns[c]->x;
-    transform.m[c * 4 + 1] = columns[c]->y;
-    transform.m[c * 4 + 2] = columns[c]->z;
-  }
+  const zelMatrix transform = toZelMatrix(ml);
 
   char label[kLabelSize];
   fillLabel(object, label, "object");
