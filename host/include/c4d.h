@@ -1,5 +1,4 @@
-#ifndef C4D_H
-#define C4D_H
+#pragma once
 
 // The host SDK as the plug-in sees it.
 
@@ -28,5 +27,3 @@
 #include "lib_hair.h"
 #include "maxon/matrix.h"
 #include "maxon/vec.h"
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef C4D_BASEBITMAP_H
-#define C4D_BASEBITMAP_H
+#pragma once
 
 #include "c4d_string.h"
 #include "ge_prepass.h"
@@ -43,5 +42,3 @@ public:
 private:
   BaseBitmap* bmp_;
 };
-
-#endif

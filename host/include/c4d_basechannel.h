@@ -1,5 +1,4 @@
-#ifndef C4D_BASECHANNEL_H
-#define C4D_BASECHANNEL_H
+#pragma once
 
 #include "c4d_baselist.h"
 #include "ge_prepass.h"
@@ -23,5 +22,3 @@ public:
 private:
   explicit BaseShader(Int32 type) : BaseList2D(type) {}
 };
-
-#endif

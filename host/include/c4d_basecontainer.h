@@ -1,5 +1,4 @@
-#ifndef C4D_BASECONTAINER_H
-#define C4D_BASECONTAINER_H
+#pragma once
 
 #include "c4d_gedata.h"
 #include "ge_prepass.h"
@@ -53,5 +52,3 @@ private:
   Int32 id_ = 0;
   std::map<Int32, GeData> values_;
 };
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef C4D_BASEDOCUMENT_H
-#define C4D_BASEDOCUMENT_H
+#pragma once
 
 #include "c4d_basematerial.h"
 #include "c4d_baseobject.h"
@@ -107,5 +106,3 @@ private:
   BaseTime maxTime_ = BaseTime(Float(3.0));
   Int32 fps_ = 30;
 };
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef C4D_BASELIST_H
-#define C4D_BASELIST_H
+#pragma once
 
 #include "c4d_basecontainer.h"
 #include "c4d_gedata.h"
@@ -213,5 +212,3 @@ public:
 private:
   std::vector<C4DAtom*> atoms_;
 };
-
-#endif

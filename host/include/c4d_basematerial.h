@@ -1,5 +1,4 @@
-#ifndef C4D_BASEMATERIAL_H
-#define C4D_BASEMATERIAL_H
+#pragma once
 
 #include "c4d_basechannel.h"
 #include "c4d_baselist.h"
@@ -54,5 +53,3 @@ private:
   Material();
   std::set<Int32> channels_;
 };
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef C4D_BASEOBJECT_H
-#define C4D_BASEOBJECT_H
+#pragma once
 
 #include "c4d_baselist.h"
 #include "ge_prepass.h"
@@ -169,5 +168,3 @@ private:
   PolygonObject() : PointObject(Opolygon) {}
   std::vector<CPolygon> polygons_;
 };
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef C4D_BASESELECT_H
-#define C4D_BASESELECT_H
+#pragma once
 
 #include "ge_prepass.h"
 
@@ -39,5 +38,3 @@ public:
 private:
   std::vector<std::pair<Int32, Int32>> segments_;
 };
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef C4D_BASETAG_H
-#define C4D_BASETAG_H
+#pragma once
 
 #include "c4d_baselist.h"
 #include "c4d_baseselect.h"
@@ -180,5 +179,3 @@ private:
   friend class BaseTag;
   TextureTag();
 };
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef C4D_BASETIME_H
-#define C4D_BASETIME_H
+#pragma once
 
 #include "ge_prepass.h"
 
@@ -40,5 +39,3 @@ private:
   Float numerator_ = 0.0;
   Float denominator_ = 1.0;
 };
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef C4D_CANIMATION_H
-#define C4D_CANIMATION_H
+#pragma once
 
 #include "c4d_basetime.h"
 #include "c4d_baselist.h"
@@ -99,5 +98,3 @@ private:
   DescID id_;
   CCurve* curve_ = nullptr;
 };
-
-#endif

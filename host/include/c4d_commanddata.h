@@ -1,5 +1,4 @@
-#ifndef C4D_COMMANDDATA_H
-#define C4D_COMMANDDATA_H
+#pragma once
 
 #include "c4d_basebitmap.h"
 #include "c4d_basecontainer.h"
@@ -39,5 +38,3 @@ public:
 // already registered. The icon is copied (by name).
 Bool RegisterCommandPlugin(Int32 id, const maxon::String& str, Int32 info, BaseBitmap* icon,
                            const maxon::String& help, CommandData* dat);
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef C4D_CUSTOMDATATYPE_H
-#define C4D_CUSTOMDATATYPE_H
+#pragma once
 
 #include "ge_prepass.h"
 
@@ -11,5 +10,3 @@ public:
   // Host-side: a deep copy, for GeData copies.
   virtual CustomDataType* CloneData() const = 0;
 };
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef C4D_FILE_H
-#define C4D_FILE_H
+#pragma once
 
 #include "c4d_string.h"
 #include "ge_prepass.h"
@@ -50,5 +49,3 @@ public:
 private:
   std::string path_;
 };
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef C4D_GEDATA_H
-#define C4D_GEDATA_H
+#pragma once
 
 #include "c4d_basetime.h"
 #include "c4d_customdatatype.h"
@@ -119,5 +118,3 @@ private:
   BaseList2D* link_ = nullptr;
   std::unique_ptr<CustomDataType> custom_;
 };
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef C4D_GENERAL_H
-#define C4D_GENERAL_H
+#pragma once
 
 #include "c4d_string.h"
 #include "ge_prepass.h"
@@ -11,5 +10,3 @@ void MessageDialog(const maxon::String& str);
 void GePrint(const maxon::String& str);
 // The host's version number (20026 here).
 Int32 GetC4DVersion();
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef C4D_MEMORY_H
-#define C4D_MEMORY_H
+#pragma once
 
 #include "ge_prepass.h"
 
@@ -55,5 +54,3 @@ public:
 private:
   T* ptr_;
 };
-
-#endif

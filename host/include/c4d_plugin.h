@@ -1,5 +1,4 @@
-#ifndef C4D_PLUGIN_H
-#define C4D_PLUGIN_H
+#pragma once
 
 #include "ge_prepass.h"
 
@@ -49,5 +48,3 @@ const C4DModuleDeclaration* c4d_module_declaration();
 // Declares the plug-in's module id; put once in one source file of the
 // plug-in. Without it the binding declares "net.tessan.solvane7".
 #define MAXON_MODULE_ID(ID) extern "C" const char c4d_module_id[] = ID
-
-#endif

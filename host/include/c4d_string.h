@@ -1,5 +1,4 @@
-#ifndef C4D_STRING_H
-#define C4D_STRING_H
+#pragma once
 
 #include "ge_prepass.h"
 
@@ -56,5 +55,3 @@ public:
   // model names that cannot be converted).
   void SetRawBytes(const std::string& bytes) { bytes_ = bytes; }
 };
-
-#endif

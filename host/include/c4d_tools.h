@@ -1,5 +1,4 @@
-#ifndef C4D_TOOLS_H
-#define C4D_TOOLS_H
+#pragma once
 
 #include "ge_prepass.h"
 
@@ -25,5 +24,3 @@ Matrix HPBToMatrix(const Vector& hpb, ROTATIONORDER rot_order);
 
 inline Float DegToRad(Float deg) { return deg * (PI / 180.0); }
 inline Float RadToDeg(Float rad) { return rad * (180.0 / PI); }
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef C4DHOST_RUNTIME_H
-#define C4DHOST_RUNTIME_H
+#pragma once
 
 // The stand-in host's own interface for the runner and for tests: what the
 // plug-in registered, the answer to the file dialog, and what the plug-in
@@ -74,5 +73,3 @@ void ClearMessages();
 void SetMessageSink(std::function<void(const HostMessage&)> sink);
 
 }  // namespace c4dhost
-
-#endif

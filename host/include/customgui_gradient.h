@@ -1,5 +1,4 @@
-#ifndef CUSTOMGUI_GRADIENT_H
-#define CUSTOMGUI_GRADIENT_H
+#pragma once
 
 #include "c4d_basecontainer.h"
 #include "c4d_customdatatype.h"
@@ -80,5 +79,3 @@ private:
   std::vector<GradientKnot> knots_;
   BaseContainer data_;
 };
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef GE_PREPASS_H
-#define GE_PREPASS_H
+#pragma once
 
 // Basic types, type ids, parameter ids and enumerations of the host SDK.
 // Only what the plug-in and the stand-in host use is declared.
@@ -350,5 +349,3 @@ enum class CTRACKCATEGORY : Int32
 };
 
 class BaseThread;
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef LIB_HAIR_H
-#define LIB_HAIR_H
+#pragma once
 
 #include "c4d_baseobject.h"
 #include "ge_prepass.h"
@@ -120,5 +119,3 @@ private:
   HairGuides* generated_ = nullptr;
   Bool locked_ = false;
 };
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef C4DSDK_PARAMS_INTERNAL_H
-#define C4DSDK_PARAMS_INTERNAL_H
+#pragma once
 
 #include "c4d_gedata.h"
 
@@ -18,5 +17,3 @@ bool WriteAddressed(GeData& target, const DescID& id, const GeData& in);
 // True for DA_LONG, DA_LLONG and DA_REAL.
 bool IsNumber(const GeData& value);
 }  // namespace c4dsdk_internal
-
-#endif

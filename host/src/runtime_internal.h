@@ -1,5 +1,4 @@
-#ifndef C4DSDK_RUNTIME_INTERNAL_H
-#define C4DSDK_RUNTIME_INTERNAL_H
+#pragma once
 
 #include "c4dhost_runtime.h"
 
@@ -12,5 +11,3 @@ bool AnswerFileDialog(const c4dhost::FileDialogRequest& request, std::string& an
 // Stable ids for new list elements.
 UInt64 NextGuid();
 }  // namespace c4dhost_internal
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef SOLVANE_C4D_C4DLOADER_H
-#define SOLVANE_C4D_C4DLOADER_H
+#pragma once
 
 #include "ZelMat.h"
 
@@ -116,5 +115,3 @@ struct rotationSorter
 
   ROTATIONORDER order;
 };
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef SOLVANE_C4D_ZELMAT_H
-#define SOLVANE_C4D_ZELMAT_H
+#pragma once
 
 #include "c4d.h"
 
@@ -27,5 +26,3 @@ struct ZelMat
 
   bool operator<(const ZelMat& other) const;
 };
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef SOLVANE_C4D_C4DCONVERT_H
-#define SOLVANE_C4D_C4DCONVERT_H
+#pragma once
 
 #include "zelapi.h"
 
@@ -33,5 +32,3 @@ inline bool toUtf8(const String& text, std::string& out)
   DeleteMem(copy);
   return true;
 }
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef SOLVANE_C4D_C4DNUMERIC_H
-#define SOLVANE_C4D_C4DNUMERIC_H
+#pragma once
 
 #include <cmath>
 #include <cstdint>
@@ -18,5 +17,3 @@ inline int32_t truncToInt32(double value)
     return std::numeric_limits<int32_t>::min();
   return static_cast<int32_t>(value);
 }
-
-#endif

@@ -30,8 +30,7 @@
 // blocks, arrays and captured shaders, never trusts a binary count before
 // checking that the bytes are there, and reports every malformed input as a
 // ParseError carrying the byte offset and what was expected there.
-#ifndef SVB_READER_H
-#define SVB_READER_H
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -278,5 +277,3 @@ void walk(const Node& node, F&& f) {
 }
 
 }  // namespace svb
-
-#endif  // SVB_READER_H

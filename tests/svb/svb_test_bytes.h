@@ -1,8 +1,7 @@
 // Test support for the reader: binary array blocks built from the format's
 // named constants, a hand-written exported scene, and a one-line rendering
 // of a parsed tree so that expectations read like the scene itself.
-#ifndef SVB_TEST_BYTES_H
-#define SVB_TEST_BYTES_H
+#pragma once
 
 #include "svb_reader.h"
 
@@ -182,5 +181,3 @@ inline std::string exported_scene() {
 }
 
 }  // namespace svbtest
-
-#endif  // SVB_TEST_BYTES_H

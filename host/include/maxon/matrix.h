@@ -1,5 +1,4 @@
-#ifndef MAXON_MATRIX_H
-#define MAXON_MATRIX_H
+#pragma once
 
 #include "maxon/vec.h"
 
@@ -73,5 +72,3 @@ using Matrix64 = Mat3<Vector64>;
 using Matrix = Mat3<Vector>;
 
 }  // namespace maxon
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef MAXON_VEC_H
-#define MAXON_VEC_H
+#pragma once
 
 #include <cmath>
 #include <cstdint>
@@ -84,5 +83,3 @@ using Vector64 = Vec3<Float64>;
 using Vector = Vec3<Float>;
 
 }  // namespace maxon
-
-#endif
