@@ -17,14 +17,14 @@
 
 #include <benchmark/benchmark.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <map>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -45,25 +45,21 @@ struct Fixture {
 Fixture* fixture = nullptr;
 
 // Peak resident set of this process so far, in MiB (VmHWM).
-double peakRssMb()
-{
+double peakRssMb() {
   std::ifstream status("/proc/self/status");
   std::string line;
   while (std::getline(status, line))
-    if (line.rfind("VmHWM:", 0) == 0)
-      return std::strtod(line.c_str() + 6, nullptr) / 1024.0;
+    if (line.rfind("VmHWM:", 0) == 0) return std::strtod(line.c_str() + 6, nullptr) / 1024.0;
   return 0.0;
 }
 
-size_t fileSize(const std::string& path)
-{
+size_t fileSize(const std::string& path) {
   struct stat info;
   return stat(path.c_str(), &info) == 0 ? size_t(info.st_size) : 0;
 }
 
 // The grid lies in the xz plane, one unit per quadrangle; texture coordinates span 0..1.
-BaseDocument* buildDocument(size_t& bytes)
-{
+BaseDocument* buildDocument(size_t& bytes) {
   BaseDocument* doc = BaseDocument::Alloc();
   const Int32 points = kPointsPerSide * kPointsPerSide;
   const Int32 polygons = kQuadsPerSide * kQuadsPerSide;
@@ -77,10 +73,8 @@ BaseDocument* buildDocument(size_t& bytes)
   UVWTag* uvw = UVWTag::Alloc(polygons);
   UVWHandle uvwData = uvw->GetDataAddressW();
   const double step = 1.0 / kQuadsPerSide;
-  for (Int32 z = 0; z < kQuadsPerSide; ++z)
-  {
-    for (Int32 x = 0; x < kQuadsPerSide; ++x)
-    {
+  for (Int32 z = 0; z < kQuadsPerSide; ++z) {
+    for (Int32 x = 0; x < kQuadsPerSide; ++x) {
       const Int32 i = z * kQuadsPerSide + x;
       const Int32 a = z * kPointsPerSide + x;
       poly[i] = CPolygon(a, a + kPointsPerSide, a + kPointsPerSide + 1, a + 1);
@@ -98,28 +92,21 @@ BaseDocument* buildDocument(size_t& bytes)
   return doc;
 }
 
-void BM_Export(benchmark::State& state)
-{
-  for (auto _ : state)
-  {
-    if (!fixture->loader.svbExport(fixture->doc))
-      state.SkipWithError("export refused");
+void BM_Export(benchmark::State& state) {
+  for (auto _ : state) {
+    if (!fixture->loader.svbExport(fixture->doc)) state.SkipWithError("export refused");
   }
   fixture->outputBytes = fileSize(fixture->path);
   fixture->exportPeakMb = peakRssMb();
 }
 
-void BM_PlainWrite(benchmark::State& state)
-{
+void BM_PlainWrite(benchmark::State& state) {
   // Same bytes count, ready in memory, one fwrite to the same file.
   std::vector<char> buffer(fixture->outputBytes, 'x');
-  for (size_t i = 0; i < buffer.size(); i += 4096)
-    buffer[i] = char(i);
-  for (auto _ : state)
-  {
+  for (size_t i = 0; i < buffer.size(); i += 4096) buffer[i] = char(i);
+  for (auto _ : state) {
     FILE* file = std::fopen(fixture->path.c_str(), "wb");
-    if (!file)
-    {
+    if (!file) {
       state.SkipWithError("cannot open the output file");
       break;
     }
@@ -130,11 +117,9 @@ void BM_PlainWrite(benchmark::State& state)
 }
 
 // The host's share of every export: the Phong normals it computes on request.
-void BM_HostPhongNormals(benchmark::State& state)
-{
+void BM_HostPhongNormals(benchmark::State& state) {
   PolygonObject* mesh = static_cast<PolygonObject*>(fixture->doc->GetFirstObject());
-  for (auto _ : state)
-  {
+  for (auto _ : state) {
     Vector32* normals = mesh->CreatePhongNormals();
     benchmark::DoNotOptimize(normals);
     DeleteMem(normals);
@@ -142,13 +127,11 @@ void BM_HostPhongNormals(benchmark::State& state)
 }
 
 // Keeps the median real time of each benchmark while printing as usual.
-class MedianReporter : public benchmark::ConsoleReporter
-{
-public:
+class MedianReporter : public benchmark::ConsoleReporter {
+ public:
   std::map<std::string, double> medians;
 
-  void ReportRuns(const std::vector<Run>& runs) override
-  {
+  void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs)
       if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
         medians[run.run_name.function_name] = run.GetAdjustedRealTime();
@@ -156,14 +139,12 @@ public:
   }
 };
 
-} // namespace
+}  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
   const char* tmp = std::getenv("TMPDIR");
   std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/solvane-bench-XXXXXX";
-  if (!mkdtemp(&folder[0]))
-  {
+  if (!mkdtemp(&folder[0])) {
     std::fprintf(stderr, "mesh_export_bench: cannot create a folder for the output file\n");
     return 1;
   }
@@ -204,12 +185,12 @@ int main(int argc, char** argv)
   const double writeMs = reporter.medians["plain_write"];
   const double documentMb = data.documentBytes / (1024.0 * 1024.0);
   const double outputMb = data.outputBytes / (1024.0 * 1024.0);
-  std::printf("document_mb=%.1f output_mb=%.1f memory_limit_mb=%.1f export_ms=%.1f "
-              "plain_write_ms=%.1f host_phong_ms=%.1f process_peak_rss_mb=%.1f\n",
-              documentMb, outputMb, 1.5 * (documentMb + outputMb), exportMs, writeMs,
-              reporter.medians["host_phong_normals"], peakRssMb());
-  if (exportMs <= 0.0 || writeMs <= 0.0)
-  {
+  std::printf(
+      "document_mb=%.1f output_mb=%.1f memory_limit_mb=%.1f export_ms=%.1f "
+      "plain_write_ms=%.1f host_phong_ms=%.1f process_peak_rss_mb=%.1f\n",
+      documentMb, outputMb, 1.5 * (documentMb + outputMb), exportMs, writeMs,
+      reporter.medians["host_phong_normals"], peakRssMb());
+  if (exportMs <= 0.0 || writeMs <= 0.0) {
     std::fprintf(stderr, "mesh_export_bench: a benchmark did not run\n");
     return 1;
   }

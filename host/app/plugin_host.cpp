@@ -44,15 +44,15 @@ void PluginHost::start(Int32 hostVersion) {
                       std::to_string(version) + ", not " + std::to_string(C4DPL_VERSION));
   }
   Int32 interfaceVersion = hostVersion;
-  const Int32 sys = call(C4DPL_INIT_SYS, &interfaceVersion, nullptr,
-                         const_cast<char*>(path_.c_str()));
+  const Int32 sys =
+      call(C4DPL_INIT_SYS, &interfaceVersion, nullptr, const_cast<char*>(path_.c_str()));
   if (sys == C4DPL_ERROR_VERSION) {
     throw PluginError("the plug-in " + path_ + " refuses to start in a host of interface version " +
                       std::to_string(hostVersion));
   }
   if (sys < 0) {
-    throw PluginError("the plug-in " + path_ + " failed its system start (" +
-                      std::to_string(sys) + ")");
+    throw PluginError("the plug-in " + path_ + " failed its system start (" + std::to_string(sys) +
+                      ")");
   }
   sysStarted_ = true;
   // The start messages; the host goes on whatever the plug-in answers to them.

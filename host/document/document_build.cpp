@@ -57,13 +57,27 @@ class Builder {
 void Builder::setParam(BaseList2D* element, const ParamRecord& p) {
   GeData value;
   switch (p.kind) {
-    case ValueKind::Int: value = GeData(static_cast<Int32>(p.integer)); break;
-    case ValueKind::Float: value = GeData(static_cast<Float>(p.real)); break;
-    case ValueKind::Bool: value = GeData(static_cast<Int32>(p.flag ? 1 : 0)); break;
-    case ValueKind::Vector: value = GeData(toVector(p.vector)); break;
-    case ValueKind::String: value = GeData(maxon::String(p.text)); break;
-    case ValueKind::File: value = GeData(Filename(p.text.c_str())); break;
-    case ValueKind::Link: links_.emplace_back(element, &p); return;
+    case ValueKind::Int:
+      value = GeData(static_cast<Int32>(p.integer));
+      break;
+    case ValueKind::Float:
+      value = GeData(static_cast<Float>(p.real));
+      break;
+    case ValueKind::Bool:
+      value = GeData(static_cast<Int32>(p.flag ? 1 : 0));
+      break;
+    case ValueKind::Vector:
+      value = GeData(toVector(p.vector));
+      break;
+    case ValueKind::String:
+      value = GeData(maxon::String(p.text));
+      break;
+    case ValueKind::File:
+      value = GeData(Filename(p.text.c_str()));
+      break;
+    case ValueKind::Link:
+      links_.emplace_back(element, &p);
+      return;
     case ValueKind::Gradient: {
       Gradient gradient;
       gradient.SetData(GRADIENT_MODE, GeData(p.gradient.mode));
@@ -92,8 +106,8 @@ void Builder::setParams(BaseList2D* element, const std::vector<ParamRecord>& par
 void Builder::buildShader(const ShaderRecord& rec, BaseList2D* owner, BaseShader* parent,
                           BaseShader*& pred) {
   BaseShader* shader = BaseShader::Alloc(rec.type);
-  if (shader == nullptr) fail(rec.place, "the host cannot make a shader of type " +
-                                              std::to_string(rec.type));
+  if (shader == nullptr)
+    fail(rec.place, "the host cannot make a shader of type " + std::to_string(rec.type));
   if (parent != nullptr) {
     shader->InsertUnderLast(parent);
   } else {
@@ -126,8 +140,7 @@ void Builder::buildTag(BaseObject* op, const TagRecord& rec) {
     normal->Resize(count);
     for (Int32 i = 0; i < count; ++i) {
       const CornerRecord& c = rec.corners[static_cast<std::size_t>(i)];
-      normal->SetSlow(i,
-                      NormalStruct(toVector(c.a), toVector(c.b), toVector(c.c), toVector(c.d)));
+      normal->SetSlow(i, NormalStruct(toVector(c.a), toVector(c.b), toVector(c.c), toVector(c.d)));
     }
   } else if (rec.type == Tpolygonselection) {
     BaseSelect* select = static_cast<SelectionTag*>(tag)->GetBaseSelect();

@@ -65,7 +65,7 @@ struct DescLevelRecord {
 
 struct TrackRecord {
   std::vector<DescLevelRecord> descId;
-  std::string name;  // empty: the host's own default name
+  std::string name;             // empty: the host's own default name
   std::optional<bool> enabled;  // track parameter 904; absent: the host's default
   std::vector<KeyRecord> keys;
   std::vector<ParamRecord> params;
@@ -114,7 +114,7 @@ struct TagRecord {
   std::string name;
   std::vector<ParamRecord> params;
   std::vector<std::int32_t> selection;  // polygon selection: polygon indices
-  std::vector<CornerRecord> corners;      // UVW or normal data, one entry per polygon
+  std::vector<CornerRecord> corners;    // UVW or normal data, one entry per polygon
   std::string place;
 };
 
@@ -147,8 +147,8 @@ struct ObjectRecord {
   std::vector<StrandRecord> strands;
   std::vector<TagRecord> tags;
   std::vector<TrackRecord> tracks;
-  std::vector<ObjectRecord> cache;                  // the generator's cache, a list of objects
-  std::vector<ObjectRecord> deformCache;            // at most one object
+  std::vector<ObjectRecord> cache;        // the generator's cache, a list of objects
+  std::vector<ObjectRecord> deformCache;  // at most one object
   std::vector<ObjectRecord> children;
   std::string place;
 };
@@ -174,6 +174,6 @@ struct ParseOptions {
 
 // Parses and checks a document file. Throws DocumentError naming the place of the first fault.
 DocumentRecord parseDocument(std::string_view json, std::string_view sourceName,
-                           const ParseOptions& options);
+                             const ParseOptions& options);
 
 }  // namespace c4ddoc

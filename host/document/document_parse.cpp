@@ -42,22 +42,38 @@ constexpr std::int32_t kBitmapShader = 5833;
 constexpr std::int32_t kGradientShader = 1011100;
 
 constexpr KindName kObjectKinds[] = {
-    {"polygon", 5100},  {"spline", 5101},     {"light", 5102},   {"camera", 5103},
-    {"floor", 5104},    {"sky", 5105},        {"environment", 5106}, {"loft", 5107},
-    {"extrude", 5116},  {"lathe", 5117},      {"sweep", 5118},   {"instance", 5126},
-    {"null", 5140},     {"symmetry", 5142},   {"array", 5150},   {"cube", 5159},
-    {"sphere", 5160},   {"plane", 5168},      {"subdivisionSurface", 1007455},
-    {"boole", 1010865}, {"connector", 1011010}, {"hair", 1017305},
+    {"polygon", 5100},
+    {"spline", 5101},
+    {"light", 5102},
+    {"camera", 5103},
+    {"floor", 5104},
+    {"sky", 5105},
+    {"environment", 5106},
+    {"loft", 5107},
+    {"extrude", 5116},
+    {"lathe", 5117},
+    {"sweep", 5118},
+    {"instance", 5126},
+    {"null", 5140},
+    {"symmetry", 5142},
+    {"array", 5150},
+    {"cube", 5159},
+    {"sphere", 5160},
+    {"plane", 5168},
+    {"subdivisionSurface", 1007455},
+    {"boole", 1010865},
+    {"connector", 1011010},
+    {"hair", 1017305},
 };
 constexpr KindName kTagKinds[] = {
-    {"phong", 5612},   {"display", 5613},        {"texture", 5616},
-    {"uvw", 5671},     {"polygonSelection", 5673}, {"vertexMap", 5682},
-    {"normal", 5711},  {"hairMaterial", 1017729},
+    {"phong", 5612},  {"display", 5613},          {"texture", 5616},
+    {"uvw", 5671},    {"polygonSelection", 5673}, {"vertexMap", 5682},
+    {"normal", 5711}, {"hairMaterial", 1017729},
 };
 constexpr KindName kMaterialKinds[] = {{"material", 5703}, {"hairMaterial", 1017730}};
 constexpr KindName kShaderKinds[] = {
-    {"color", 5832}, {"bitmap", 5833}, {"gradient", 1011100}, {"fusion", 1011109},
-    {"layer", 1011123},
+    {"color", 5832},     {"bitmap", 5833},   {"gradient", 1011100},
+    {"fusion", 1011109}, {"layer", 1011123},
 };
 constexpr KindName kRotationOrders[] = {
     {"YXZGLOBAL", 0}, {"YZXGLOBAL", 1}, {"ZYXGLOBAL", 2}, {"ZXYGLOBAL", 3},
@@ -68,10 +84,10 @@ constexpr KindName kProjections[] = {
     {"spatial", 5},   {"uvw", 6},         {"shrinkwrap", 7}, {"cameramap", 8},
 };
 constexpr KindName kChannels[] = {
-    {"color", 0},    {"luminance", 1},      {"transparency", 2}, {"reflection", 3},
-    {"environment", 4}, {"fog", 5},         {"bump", 6},         {"alpha", 7},
-    {"specular", 8}, {"specularColor", 9},  {"glow", 10},        {"displacement", 11},
-    {"diffusion", 12}, {"normal", 13},
+    {"color", 0},       {"luminance", 1},     {"transparency", 2}, {"reflection", 3},
+    {"environment", 4}, {"fog", 5},           {"bump", 6},         {"alpha", 7},
+    {"specular", 8},    {"specularColor", 9}, {"glow", 10},        {"displacement", 11},
+    {"diffusion", 12},  {"normal", 13},
 };
 
 template <std::size_t N>
@@ -99,11 +115,16 @@ enum class IdKind { Object, Tag, Material, Shader, Layer };
 
 const char* idKindName(IdKind k) {
   switch (k) {
-    case IdKind::Object: return "an object";
-    case IdKind::Tag: return "a tag";
-    case IdKind::Material: return "a material";
-    case IdKind::Shader: return "a shader";
-    case IdKind::Layer: return "a layer";
+    case IdKind::Object:
+      return "an object";
+    case IdKind::Tag:
+      return "a tag";
+    case IdKind::Material:
+      return "a material";
+    case IdKind::Shader:
+      return "a shader";
+    case IdKind::Layer:
+      return "a layer";
   }
   return "?";
 }
@@ -209,8 +230,8 @@ class Parser {
   TrackRecord track(const json& v, const std::string& place);
   void polygons(const json& v, const std::string& place, ObjectRecord& obj) const;
   void strands(const json& v, const std::string& place, ObjectRecord& obj) const;
-  void corners(const json& v, const std::string& place, const ObjectRecord& owner,
-               const char* what, bool normals, TagRecord& tag) const;
+  void corners(const json& v, const std::string& place, const ObjectRecord& owner, const char* what,
+               bool normals, TagRecord& tag) const;
   void resolveReferences() const;
 
   std::string source_;
@@ -236,7 +257,8 @@ class DuplicateKeyCheck {
         Frame& top = frames_.back();
         top.key = parsed.get<std::string>();
         if (!top.keys.insert(top.key).second)
-          parser_.fail(path(frames_.size() - 1), "the field " + inQuotes(top.key) + " is given twice");
+          parser_.fail(path(frames_.size() - 1),
+                       "the field " + inQuotes(top.key) + " is given twice");
         break;
       }
       case json::parse_event_t::object_end:
@@ -311,8 +333,8 @@ std::int32_t Parser::kindOf(Fields& f, const char* what, const KindName (&table)
   if (v->is_string()) {
     const std::string name = v->get<std::string>();
     if (const KindName* k = findKind(table, name)) return k->type;
-    fail(place, "unknown " + std::string(what) + " kind " + inQuotes(name) + " (known: " +
-                    kindList(table) + "; other kinds by their type id)");
+    fail(place, "unknown " + std::string(what) + " kind " + inQuotes(name) +
+                    " (known: " + kindList(table) + "; other kinds by their type id)");
   }
   if (!v->is_number()) fail(place, "must be a kind name or a type id");
   const std::int32_t type = integer(*v, place);
@@ -445,7 +467,8 @@ GradientRecord Parser::gradient(const json& v, const std::string& place) const {
       Fields k(*this, (*ks)[i], p);
       GradientKnotRecord knot;
       if (const json* x = k.get("color")) knot.color = vec3(*x, k.placeOf("color"));
-      if (const json* x = k.get("brightness")) knot.brightness = number(*x, k.placeOf("brightness"));
+      if (const json* x = k.get("brightness"))
+        knot.brightness = number(*x, k.placeOf("brightness"));
       if (const json* x = k.get("position")) knot.position = number(*x, k.placeOf("position"));
       if (const json* x = k.get("bias")) knot.bias = number(*x, k.placeOf("bias"));
       if (const json* x = k.get("index")) knot.index = integer(*x, k.placeOf("index"));
@@ -486,9 +509,10 @@ ParamRecord Parser::paramValue(const json& v, std::int32_t id, const std::string
                     : "a number needs its kind, as {\"int\": " + n + "} or {\"float\": " + n + "}");
   }
   if (!v.is_object() || v.size() != 1) {
-    fail(place, "must be true, false, a string, three numbers, or one of {\"int\": ...}, "
-                "{\"float\": ...}, {\"bool\": ...}, {\"vector\": ...}, {\"string\": ...}, "
-                "{\"file\": ...}, {\"link\": ...}, {\"gradient\": ...}");
+    fail(place,
+         "must be true, false, a string, three numbers, or one of {\"int\": ...}, "
+         "{\"float\": ...}, {\"bool\": ...}, {\"vector\": ...}, {\"string\": ...}, "
+         "{\"file\": ...}, {\"link\": ...}, {\"gradient\": ...}");
   }
   const std::string& kind = v.begin().key();
   const json& x = v.begin().value();
@@ -549,7 +573,8 @@ void Parser::params(Fields& f, std::vector<ParamRecord>& out) {
   }
 }
 
-void Parser::floatField(Fields& f, const char* key, std::int32_t id, std::vector<ParamRecord>& out) {
+void Parser::floatField(Fields& f, const char* key, std::int32_t id,
+                        std::vector<ParamRecord>& out) {
   if (const json* v = f.get(key)) {
     ParamRecord p;
     p.id = id;
@@ -615,7 +640,7 @@ LayerRecord Parser::layer(const json& v, const std::string& place) {
   takeId(f, IdKind::Layer, l.id);
   if (const json* x = f.get("name")) l.name = string(*x, f.placeOf("name"));
   static constexpr KindName kSwitches[] = {
-      {"solo", 1000},      {"view", 1001},      {"render", 1002},    {"manager", 1003},
+      {"solo", 1000},      {"view", 1001},       {"render", 1002},    {"manager", 1003},
       {"locked", 1004},    {"generators", 1005}, {"deformers", 1006}, {"expressions", 1007},
       {"animation", 1008}, {"xref", 1010},
   };
@@ -677,8 +702,8 @@ MaterialRecord Parser::material(const json& v, const std::string& place) {
   if (const json* cs = f.get("channels")) {
     const std::string cplace = f.placeOf("channels");
     if (m.type != kStandardMaterial)
-      fail(cplace, "only a standard material (type 5703) has channels, not type " +
-                       std::to_string(m.type));
+      fail(cplace,
+           "only a standard material (type 5703) has channels, not type " + std::to_string(m.type));
     array(*cs, cplace);
     m.hasChannels = true;
     for (std::size_t i = 0; i < cs->size(); ++i) {
@@ -688,8 +713,8 @@ MaterialRecord Parser::material(const json& v, const std::string& place) {
       if (c.is_string()) {
         const KindName* k = findKind(kChannels, c.get<std::string>());
         if (k == nullptr)
-          fail(p, "unknown channel " + inQuotes(c.get<std::string>()) + " (known: " +
-                      kindList(kChannels) + "; others by number)");
+          fail(p, "unknown channel " + inQuotes(c.get<std::string>()) +
+                      " (known: " + kindList(kChannels) + "; others by number)");
         channel = k->type;
       } else {
         channel = integer(c, p);
@@ -746,10 +771,12 @@ void Parser::polygons(const json& v, const std::string& place, ObjectRecord& obj
       }
       if (idx[k] < 0 || idx[k] >= pointCount) {
         fail(at(i), "polygon " + std::to_string(i) + " uses point " + std::to_string(idx[k]) +
-                    ", but the object has " + count(static_cast<std::size_t>(pointCount), "point"));
+                        ", but the object has " +
+                        count(static_cast<std::size_t>(pointCount), "point"));
       }
     }
-    obj.polygons.push_back(PolygonRecord{idx[0], idx[1], idx[2], poly.size() == 4 ? idx[3] : idx[2]});
+    obj.polygons.push_back(
+        PolygonRecord{idx[0], idx[1], idx[2], poly.size() == 4 ? idx[3] : idx[2]});
   }
 }
 
@@ -843,8 +870,8 @@ TagRecord Parser::tag(const json& v, const std::string& place, const ObjectRecor
         if (x->is_string()) {
           const KindName* k = findKind(kProjections, x->get<std::string>());
           if (k == nullptr)
-            fail(p.place, "unknown projection " + inQuotes(x->get<std::string>()) + " (known: " +
-                              kindList(kProjections) + ")");
+            fail(p.place, "unknown projection " + inQuotes(x->get<std::string>()) +
+                              " (known: " + kindList(kProjections) + ")");
           p.integer = k->type;
         } else {
           p.integer = integer(*x, p.place);
@@ -898,9 +925,9 @@ TagRecord Parser::tag(const json& v, const std::string& place, const ObjectRecor
         for (std::size_t i = 0; i < x->size(); ++i) {
           const std::int32_t idx = integer((*x)[i], p + "[" + std::to_string(i) + "]");
           if (idx < 0 || static_cast<std::size_t>(idx) >= owner.polygons.size()) {
-            fail(p + "[" + std::to_string(i) + "]",
-                 "selects polygon " + std::to_string(idx) + ", but the object has " +
-                     count(owner.polygons.size(), "polygon"));
+            fail(p + "[" + std::to_string(i) + "]", "selects polygon " + std::to_string(idx) +
+                                                        ", but the object has " +
+                                                        count(owner.polygons.size(), "polygon"));
           }
           t.selection.push_back(idx);
         }
@@ -910,8 +937,7 @@ TagRecord Parser::tag(const json& v, const std::string& place, const ObjectRecor
       break;
   }
   // A UVW or normal tag without data must still match the polygons (it holds one entry each).
-  if ((t.type == kUvwTag || t.type == kNormalTag) && t.corners.empty() &&
-      !owner.polygons.empty()) {
+  if ((t.type == kUvwTag || t.type == kNormalTag) && t.corners.empty() && !owner.polygons.empty()) {
     fail(place, std::string("needs \"") + (t.type == kUvwTag ? "uvw" : "normals") +
                     "\" with one entry per polygon (the object has " +
                     count(owner.polygons.size(), "polygon") + ")");
@@ -937,10 +963,11 @@ TrackRecord Parser::track(const json& v, const std::string& place) {
     const auto dot = s.find('.');
     const std::string head = s.substr(0, dot);
     const std::string tail = dot == std::string::npos ? "" : s.substr(dot + 1);
-    std::int32_t first = head == "position" ? 903 : head == "rotation" ? 904
-                                                    : head == "scale"  ? 905
-                                                                       : 0;
-    std::int32_t second = tail == "x" || tail == "h" ? 1000
+    std::int32_t first = head == "position"   ? 903
+                         : head == "rotation" ? 904
+                         : head == "scale"    ? 905
+                                              : 0;
+    std::int32_t second = tail == "x" || tail == "h"   ? 1000
                           : tail == "y" || tail == "p" ? 1001
                           : tail == "z" || tail == "b" ? 1002
                                                        : 0;
@@ -962,8 +989,7 @@ TrackRecord Parser::track(const json& v, const std::string& place) {
         level.dtype = integer(l[1], lp + "[1]");
       } else {
         level.id = integer(l, lp);
-        const bool vectorParam =
-            i == 0 && desc->size() > 1 && level.id >= 903 && level.id <= 905;
+        const bool vectorParam = i == 0 && desc->size() > 1 && level.id >= 903 && level.id <= 905;
         level.dtype = vectorParam ? kDtypeVector : kDtypeReal;
       }
       t.descId.push_back(level);
@@ -1037,8 +1063,8 @@ ObjectRecord Parser::object(const json& v, const std::string& place, int depth) 
     if (x->is_string()) {
       const KindName* k = findKind(kRotationOrders, x->get<std::string>());
       if (k == nullptr)
-        fail(p, "unknown rotation order " + inQuotes(x->get<std::string>()) + " (known: " +
-                    kindList(kRotationOrders) + ")");
+        fail(p, "unknown rotation order " + inQuotes(x->get<std::string>()) +
+                    " (known: " + kindList(kRotationOrders) + ")");
       o.rotationOrder = k->type;
     } else {
       o.rotationOrder = integer(*x, p);
@@ -1064,8 +1090,7 @@ ObjectRecord Parser::object(const json& v, const std::string& place, int depth) 
     const std::string p = f.placeOf("points");
     array(*points, p);
     o.points.reserve(points->size());
-    for (std::size_t i = 0; i < points->size(); ++i)
-      o.points.push_back(vec3At(*points, i, p));
+    for (std::size_t i = 0; i < points->size(); ++i) o.points.push_back(vec3At(*points, i, p));
   }
   if (polys != nullptr) polygons(*polys, f.placeOf("polygons"), o);
   if (const json* x = f.get("strands")) {
@@ -1159,9 +1184,8 @@ DocumentRecord Parser::run(std::string_view text) {
     std::string literal = e.what();
     const auto open = literal.find('\'');
     const auto close = literal.rfind('\'');
-    literal = open != std::string::npos && close > open
-                  ? literal.substr(open + 1, close - open - 1)
-                  : std::string();
+    literal = open != std::string::npos && close > open ? literal.substr(open + 1, close - open - 1)
+                                                        : std::string();
     const auto at = literal.empty() ? std::string_view::npos : text.find(literal);
     fail(at == std::string_view::npos ? std::string("text") : position(at),
          "the number " + literal + " is too large");
@@ -1171,8 +1195,8 @@ DocumentRecord Parser::run(std::string_view text) {
   const json* version = f.get("version");
   if (version == nullptr) fail("document", "needs \"version\": " + std::to_string(kFormatVersion));
   if (!version->is_number_integer() || version->get<std::int64_t>() != kFormatVersion) {
-    fail("version", "this reader understands version " + std::to_string(kFormatVersion) +
-                        ", not " + version->dump());
+    fail("version", "this reader understands version " + std::to_string(kFormatVersion) + ", not " +
+                        version->dump());
   }
   DocumentRecord doc;
   if (const json* x = f.get("name")) doc.name = string(*x, "name");
@@ -1220,7 +1244,8 @@ DocumentRecord Parser::run(std::string_view text) {
     for (std::size_t i = 0; i < sel->size(); ++i) {
       const std::string p = "selection[" + std::to_string(i) + "]";
       doc.selection.push_back(string((*sel)[i], p));
-      references_.push_back(Reference{doc.selection.back(), p,
+      references_.push_back(Reference{doc.selection.back(),
+                                      p,
                                       {IdKind::Object, IdKind::Tag, IdKind::Material},
                                       "an object, a tag or a material"});
     }
@@ -1239,7 +1264,7 @@ DocumentError::DocumentError(std::string source, std::string place, std::string 
       message_(std::move(message)) {}
 
 DocumentRecord parseDocument(std::string_view json, std::string_view sourceName,
-                           const ParseOptions& options) {
+                             const ParseOptions& options) {
   Parser parser{std::string(sourceName), options};
   return parser.run(json);
 }

@@ -5,12 +5,10 @@
 
 // A bitmap of the host. The stand-in keeps only the name it was loaded from
 // (command icons are recorded by name; pixels are not read).
-class BaseBitmap
-{
-public:
+class BaseBitmap {
+ public:
   static BaseBitmap* Alloc() { return new BaseBitmap(); }
-  static void Free(BaseBitmap*& bm)
-  {
+  static void Free(BaseBitmap*& bm) {
     delete bm;
     bm = nullptr;
   }
@@ -21,15 +19,14 @@ public:
   const String& GetSourceName() const { return sourceName_; }
   void SetSourceName(const maxon::String& name) { sourceName_ = name; }
 
-private:
+ private:
   String sourceName_;
 };
 
 // A bitmap loaded from the plug-in's resources by file name, released when
 // the AutoBitmap goes.
-class AutoBitmap
-{
-public:
+class AutoBitmap {
+ public:
   explicit AutoBitmap(const maxon::String& str, Float pixelRatio = 1.0);
   explicit AutoBitmap(Int32 id);
   ~AutoBitmap();
@@ -39,6 +36,6 @@ public:
   operator BaseBitmap*() const { return bmp_; }
   BaseBitmap* operator->() const { return bmp_; }
 
-private:
+ private:
   BaseBitmap* bmp_;
 };

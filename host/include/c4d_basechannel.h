@@ -5,12 +5,10 @@
 
 // A shader; it keeps its settings as parameters (COLORSHADER_COLOR,
 // BITMAPSHADER_FILENAME ...) and may own sub-shaders (GetDown).
-class BaseShader : public BaseList2D
-{
-public:
+class BaseShader : public BaseList2D {
+ public:
   static BaseShader* Alloc(Int32 type);
-  static void Free(BaseShader*& ps)
-  {
+  static void Free(BaseShader*& ps) {
     delete ps;
     ps = nullptr;
   }
@@ -19,6 +17,6 @@ public:
   BaseShader* GetPred() const { return static_cast<BaseShader*>(GeListNode::GetPred()); }
   BaseShader* GetDown() const { return static_cast<BaseShader*>(GeListNode::GetDown()); }
 
-private:
+ private:
   explicit BaseShader(Int32 type) : BaseList2D(type) {}
 };

@@ -7,9 +7,8 @@
 
 // Values by numeric id. Getters return the given default when the id is
 // absent (or holds another kind, as GeData's getters do).
-class BaseContainer
-{
-public:
+class BaseContainer {
+ public:
   BaseContainer() = default;
   explicit BaseContainer(Int32 id) : id_(id) {}
 
@@ -48,7 +47,7 @@ public:
   // Ids in increasing order (host-side enumeration).
   const std::map<Int32, GeData>& GetValues() const { return values_; }
 
-private:
+ private:
   Int32 id_ = 0;
   std::map<Int32, GeData> values_;
 };

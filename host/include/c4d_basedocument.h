@@ -1,20 +1,18 @@
 #pragma once
 
+#include "c4d_baselist.h"
 #include "c4d_basematerial.h"
 #include "c4d_baseobject.h"
 #include "c4d_basetime.h"
-#include "c4d_baselist.h"
 #include "c4d_file.h"
 #include "ge_prepass.h"
 
 // A layer. Parameters ID_LAYER_* (1000-1010); the switches read true by
 // default (solo and locked false) and the colour (0.65, 0.65, 0.65).
-class LayerObject : public BaseList2D
-{
-public:
+class LayerObject : public BaseList2D {
+ public:
   static LayerObject* Alloc();
-  static void Free(LayerObject*& l)
-  {
+  static void Free(LayerObject*& l) {
     delete l;
     l = nullptr;
   }
@@ -22,7 +20,7 @@ public:
   LayerObject* GetNext() const { return static_cast<LayerObject*>(GeListNode::GetNext()); }
   LayerObject* GetPred() const { return static_cast<LayerObject*>(GeListNode::GetPred()); }
 
-private:
+ private:
   LayerObject();
 };
 
@@ -32,12 +30,10 @@ private:
 // Selection: objects and tags are selected through BIT_ACTIVE. GetSelection
 // walks the object tree depth-first and lists every selected object, each
 // followed by its selected tags.
-class BaseDocument : public BaseList2D
-{
-public:
+class BaseDocument : public BaseList2D {
+ public:
   static BaseDocument* Alloc();
-  static void Free(BaseDocument*& doc)
-  {
+  static void Free(BaseDocument*& doc) {
     delete doc;
     doc = nullptr;
   }
@@ -92,9 +88,10 @@ public:
   // animates a vector component (two-level id such as 903/VECTOR_X) or a
   // float parameter sets that value from its curve. Caches are kept as they
   // are. Always returns true.
-  Bool ExecutePasses(BaseThread* bt, Bool animation, Bool expressions, Bool caches, BUILDFLAGS flags);
+  Bool ExecutePasses(BaseThread* bt, Bool animation, Bool expressions, Bool caches,
+                     BUILDFLAGS flags);
 
-private:
+ private:
   BaseDocument();
   c4dsdk_internal::NodeList objects_;
   c4dsdk_internal::NodeList materials_;

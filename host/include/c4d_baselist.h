@@ -14,25 +14,22 @@ class CTrack;
 class GeListNode;
 class LayerObject;
 
-namespace c4dsdk_internal
-{
+namespace c4dsdk_internal {
 // Where a node lives: the sibling list it belongs to and who owns that list.
 // Exactly one of parent, holder and doc is set for a list in use.
-enum class ListKind
-{
-  Children,   // the children of parent
-  Objects,    // the top-level objects of doc
-  Materials,  // the materials of doc
-  Layers,     // the layers of doc
-  Tags,       // the tags of holder (an object)
-  Tracks,     // the animation tracks of holder
-  Shaders,    // the shaders of holder
-  Cache,      // the cache of holder (a generator object)
-  DeformCache // the deform cache of holder
+enum class ListKind {
+  Children,    // the children of parent
+  Objects,     // the top-level objects of doc
+  Materials,   // the materials of doc
+  Layers,      // the layers of doc
+  Tags,        // the tags of holder (an object)
+  Tracks,      // the animation tracks of holder
+  Shaders,     // the shaders of holder
+  Cache,       // the cache of holder (a generator object)
+  DeformCache  // the deform cache of holder
 };
 
-struct NodeList
-{
+struct NodeList {
   ListKind kind = ListKind::Children;
   GeListNode* first = nullptr;
   GeListNode* parent = nullptr;
@@ -50,9 +47,8 @@ struct NodeList
 
 // Base of everything in a document: a numeric type id and parameters read
 // and written by DescID.
-class C4DAtom
-{
-public:
+class C4DAtom {
+ public:
   virtual ~C4DAtom() = default;
   C4DAtom(const C4DAtom&) = delete;
   C4DAtom& operator=(const C4DAtom&) = delete;
@@ -69,18 +65,17 @@ public:
   // stored there.
   virtual Bool SetParameter(const DescID& id, const GeData& t_data, DESCFLAGS_SET flags);
 
-protected:
+ protected:
   explicit C4DAtom(Int32 type) : type_(type) {}
 
-private:
+ private:
   Int32 type_;
 };
 
 // A node of one of the host's lists. Deleting a node removes it from its list
 // and deletes its children.
-class GeListNode : public C4DAtom
-{
-public:
+class GeListNode : public C4DAtom {
+ public:
   ~GeListNode() override;
 
   GeListNode* GetNext() const { return next_; }
@@ -101,14 +96,14 @@ public:
   // The document the node belongs to, or null.
   BaseDocument* GetDocument() const;
 
-protected:
+ protected:
   explicit GeListNode(Int32 type);
 
   // Host-side links.
   c4dsdk_internal::NodeList* ownerList_ = nullptr;
   c4dsdk_internal::NodeList children_;
 
-private:
+ private:
   friend struct c4dsdk_internal::NodeList;
   GeListNode* next_ = nullptr;
   GeListNode* pred_ = nullptr;
@@ -116,9 +111,8 @@ private:
 
 // A named list element with bits, a parameter container, animation tracks,
 // shaders and a layer.
-class BaseList2D : public GeListNode
-{
-public:
+class BaseList2D : public GeListNode {
+ public:
   ~BaseList2D() override;
 
   BaseList2D* GetNext() const { return static_cast<BaseList2D*>(GeListNode::GetNext()); }
@@ -169,14 +163,14 @@ public:
   Bool GetParameter(const DescID& id, GeData& t_data, DESCFLAGS_GET flags) override;
   Bool SetParameter(const DescID& id, const GeData& t_data, DESCFLAGS_SET flags) override;
 
-protected:
+ protected:
   explicit BaseList2D(Int32 type);
 
   BaseContainer data_;
   c4dsdk_internal::NodeList tracks_;
   c4dsdk_internal::NodeList shaders_;
 
-private:
+ private:
   String name_;
   Int32 bits_ = 0;
   UInt64 guid_;
@@ -184,24 +178,20 @@ private:
 };
 
 // A list of borrowed atoms.
-class AtomArray
-{
-public:
+class AtomArray {
+ public:
   static AtomArray* Alloc() { return new AtomArray(); }
-  static void Free(AtomArray*& p)
-  {
+  static void Free(AtomArray*& p) {
     delete p;
     p = nullptr;
   }
 
   Int32 GetCount() const { return Int32(atoms_.size()); }
   // Null when index is out of range.
-  C4DAtom* GetIndex(Int32 index) const
-  {
+  C4DAtom* GetIndex(Int32 index) const {
     return index >= 0 && index < GetCount() ? atoms_[size_t(index)] : nullptr;
   }
-  Bool Append(C4DAtom* obj)
-  {
+  Bool Append(C4DAtom* obj) {
     atoms_.push_back(obj);
     return true;
   }
@@ -209,6 +199,6 @@ public:
   Int32 Find(C4DAtom* obj) const;
   void Flush() { atoms_.clear(); }
 
-private:
+ private:
   std::vector<C4DAtom*> atoms_;
 };

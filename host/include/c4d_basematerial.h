@@ -8,13 +8,11 @@
 
 // A material of the document; its shaders are in its shader list
 // (BaseList2D::GetFirstShader) and its settings are parameters.
-class BaseMaterial : public BaseList2D
-{
-public:
+class BaseMaterial : public BaseList2D {
+ public:
   // Mmaterial gives a Material; other types a plain BaseMaterial.
   static BaseMaterial* Alloc(Int32 type);
-  static void Free(BaseMaterial*& bl)
-  {
+  static void Free(BaseMaterial*& bl) {
     delete bl;
     bl = nullptr;
   }
@@ -22,17 +20,15 @@ public:
   BaseMaterial* GetNext() const { return static_cast<BaseMaterial*>(GeListNode::GetNext()); }
   BaseMaterial* GetPred() const { return static_cast<BaseMaterial*>(GeListNode::GetPred()); }
 
-protected:
+ protected:
   explicit BaseMaterial(Int32 type) : BaseList2D(type) {}
 };
 
 // The standard material (Mmaterial), with channels that are on or off.
-class Material : public BaseMaterial
-{
-public:
+class Material : public BaseMaterial {
+ public:
   static Material* Alloc();
-  static void Free(Material*& bl)
-  {
+  static void Free(Material*& bl) {
     delete bl;
     bl = nullptr;
   }
@@ -40,15 +36,14 @@ public:
   // Whether channel (CHANNEL_*) is enabled; a new material has only the
   // colour channel on.
   Bool GetChannelState(Int32 channel) const { return channels_.count(channel) != 0; }
-  void SetChannelState(Int32 channel, Bool state)
-  {
+  void SetChannelState(Int32 channel, Bool state) {
     if (state)
       channels_.insert(channel);
     else
       channels_.erase(channel);
   }
 
-private:
+ private:
   friend class BaseMaterial;
   Material();
   std::set<Int32> channels_;

@@ -16,14 +16,12 @@ class HierarchyHelp;
 //   GetMl() = MatrixMove(pos) * HPBToMatrix(rot, GetRotationOrder()) * MatrixScale(scale).
 // GetMg() multiplies down the tree: parent's Mg * Ml; an object at the top of
 // a cache (or deform cache) uses its generator's Mg in place of a parent's.
-class BaseObject : public BaseList2D
-{
-public:
+class BaseObject : public BaseList2D {
+ public:
   // A new object of the given type (Opolygon gives a PolygonObject, Ohair a
   // HairObject); null for a type that cannot be made.
   static BaseObject* Alloc(Int32 type);
-  static void Free(BaseObject*& op)
-  {
+  static void Free(BaseObject*& op) {
     delete op;
     op = nullptr;
   }
@@ -96,10 +94,10 @@ public:
   Bool GetParameter(const DescID& id, GeData& t_data, DESCFLAGS_GET flags) override;
   Bool SetParameter(const DescID& id, const GeData& t_data, DESCFLAGS_SET flags) override;
 
-protected:
+ protected:
   explicit BaseObject(Int32 type);
 
-private:
+ private:
   c4dsdk_internal::NodeList tags_;
   c4dsdk_internal::NodeList cache_;
   c4dsdk_internal::NodeList deformCache_;
@@ -110,8 +108,7 @@ private:
 };
 
 // A polygon of point indices; a triangle when c == d.
-struct CPolygon
-{
+struct CPolygon {
   Int32 a = 0;
   Int32 b = 0;
   Int32 c = 0;
@@ -126,26 +123,23 @@ struct CPolygon
 };
 
 // An object made of points.
-class PointObject : public BaseObject
-{
-public:
+class PointObject : public BaseObject {
+ public:
   Int32 GetPointCount() const { return Int32(points_.size()); }
   const Vector* GetPointR() const { return points_.empty() ? nullptr : points_.data(); }
   Vector* GetPointW() { return points_.empty() ? nullptr : points_.data(); }
 
-protected:
+ protected:
   explicit PointObject(Int32 type) : BaseObject(type) {}
   std::vector<Vector> points_;
 };
 
 // A polygon mesh.
-class PolygonObject : public PointObject
-{
-public:
+class PolygonObject : public PointObject {
+ public:
   // A mesh with pcnt points at the origin and vcnt polygons (0, 0, 0, 0).
   static PolygonObject* Alloc(Int32 pcnt, Int32 vcnt);
-  static void Free(PolygonObject*& op)
-  {
+  static void Free(PolygonObject*& op) {
     delete op;
     op = nullptr;
   }
@@ -163,7 +157,7 @@ public:
   // no polygons. The caller frees the array with DeleteMem.
   Vector32* CreatePhongNormals() const;
 
-private:
+ private:
   friend class BaseObject;
   PolygonObject() : PointObject(Opolygon) {}
   std::vector<CPolygon> polygons_;

@@ -7,12 +7,10 @@
 
 // A set of element indices, kept as ordered, disjoint segments of consecutive
 // indices (ranges).
-class BaseSelect
-{
-public:
+class BaseSelect {
+ public:
   static BaseSelect* Alloc() { return new BaseSelect(); }
-  static void Free(BaseSelect*& bs)
-  {
+  static void Free(BaseSelect*& bs) {
     delete bs;
     bs = nullptr;
   }
@@ -35,6 +33,6 @@ public:
   Bool IsSelected(Int32 num) const;
   Bool CopyTo(BaseSelect* dest) const;
 
-private:
+ private:
   std::vector<std::pair<Int32, Int32>> segments_;
 };

@@ -11,15 +11,13 @@ class BaseObject;
 
 // A tag on an object. Plain tags (Phong, hair material, display ...) keep
 // their settings as parameters.
-class BaseTag : public BaseList2D
-{
-public:
+class BaseTag : public BaseList2D {
+ public:
   // A new tag of the type: Ttexture gives a TextureTag, Tuvw a UVWTag (no
   // data), Tnormal a NormalTag (no data), Tpolygonselection / Tpointselection /
   // Tedgeselection a SelectionTag; any other type a plain tag.
   static BaseTag* Alloc(Int32 type);
-  static void Free(BaseTag*& tag)
-  {
+  static void Free(BaseTag*& tag) {
     delete tag;
     tag = nullptr;
   }
@@ -29,32 +27,32 @@ public:
   // The object that carries the tag, or null.
   BaseObject* GetObject() const;
 
-protected:
+ protected:
   explicit BaseTag(Int32 type) : BaseList2D(type) {}
 };
 
 // Per-corner texture coordinates of one polygon (x = u, y = v, z = w).
-struct UVWStruct
-{
+struct UVWStruct {
   Vector a;
   Vector b;
   Vector c;
   Vector d;
 
   UVWStruct() = default;
-  UVWStruct(const Vector& t_a, const Vector& t_b, const Vector& t_c, const Vector& t_d) : a(t_a), b(t_b), c(t_c), d(t_d) {}
+  UVWStruct(const Vector& t_a, const Vector& t_b, const Vector& t_c, const Vector& t_d)
+      : a(t_a), b(t_b), c(t_c), d(t_d) {}
 };
 
 // Per-corner normals of one polygon.
-struct NormalStruct
-{
+struct NormalStruct {
   Vector a;
   Vector b;
   Vector c;
   Vector d;
 
   NormalStruct() = default;
-  NormalStruct(const Vector& t_a, const Vector& t_b, const Vector& t_c, const Vector& t_d) : a(t_a), b(t_b), c(t_c), d(t_d) {}
+  NormalStruct(const Vector& t_a, const Vector& t_b, const Vector& t_c, const Vector& t_d)
+      : a(t_a), b(t_b), c(t_c), d(t_d) {}
 };
 
 using ConstUVWHandle = const void*;
@@ -63,23 +61,20 @@ using ConstNormalHandle = const void*;
 using NormalHandle = void*;
 
 // A tag holding one record per polygon (or point).
-class VariableTag : public BaseTag
-{
-public:
+class VariableTag : public BaseTag {
+ public:
   Int32 GetDataCount() const { return count_; }
 
-protected:
+ protected:
   VariableTag(Int32 type, Int32 count) : BaseTag(type), count_(count < 0 ? 0 : count) {}
   Int32 count_;
 };
 
 // Texture coordinates, one UVWStruct per polygon.
-class UVWTag : public VariableTag
-{
-public:
+class UVWTag : public VariableTag {
+ public:
   static UVWTag* Alloc(Int32 count);
-  static void Free(UVWTag*& tag)
-  {
+  static void Free(UVWTag*& tag) {
     delete tag;
     tag = nullptr;
   }
@@ -96,7 +91,7 @@ public:
   void SetSlow(Int32 i, const UVWStruct& s);
   void Resize(Int32 count);
 
-private:
+ private:
   friend class BaseTag;
   explicit UVWTag(Int32 count);
   std::vector<UVWStruct> data_;
@@ -105,12 +100,10 @@ private:
 // Normals, one NormalStruct per polygon, stored as the host does: twelve
 // 16-bit integers per polygon, each component times 32000 (rounded, clamped
 // to the 16-bit range). Reading back therefore gives the host's precision.
-class NormalTag : public VariableTag
-{
-public:
+class NormalTag : public VariableTag {
+ public:
   static NormalTag* Alloc(Int32 count);
-  static void Free(NormalTag*& tag)
-  {
+  static void Free(NormalTag*& tag) {
     delete tag;
     tag = nullptr;
   }
@@ -123,19 +116,17 @@ public:
   void SetSlow(Int32 i, const NormalStruct& s);
   void Resize(Int32 count);
 
-private:
+ private:
   friend class BaseTag;
   explicit NormalTag(Int32 count);
   std::vector<Int16> raw_;
 };
 
 // A named point, polygon or edge selection.
-class SelectionTag : public BaseTag
-{
-public:
+class SelectionTag : public BaseTag {
+ public:
   static SelectionTag* Alloc(Int32 type);
-  static void Free(SelectionTag*& tag)
-  {
+  static void Free(SelectionTag*& tag) {
     delete tag;
     tag = nullptr;
   }
@@ -143,7 +134,7 @@ public:
   BaseSelect* GetBaseSelect() { return &select_; }
   const BaseSelect* GetBaseSelect() const { return &select_; }
 
-private:
+ private:
   friend class BaseTag;
   explicit SelectionTag(Int32 type) : BaseTag(type) {}
   BaseSelect select_;
@@ -152,12 +143,10 @@ private:
 // Applies a material to its object. Parameters TEXTURETAG_* (projection,
 // offsets, lengths, tile, restriction); the material is parameter 1010; the
 // placement is POSITION 1011, SIZE 1012 and ROTATION 1013.
-class TextureTag : public BaseTag
-{
-public:
+class TextureTag : public BaseTag {
+ public:
   static TextureTag* Alloc();
-  static void Free(TextureTag*& tag)
-  {
+  static void Free(TextureTag*& tag) {
     delete tag;
     tag = nullptr;
   }
@@ -175,7 +164,7 @@ public:
   // MatrixMove(pos) * HPBToMatrix(rot, HPB) * MatrixScale(size).
   Matrix GetMl() const;
 
-private:
+ private:
   friend class BaseTag;
   TextureTag();
 };

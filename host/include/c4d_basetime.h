@@ -6,9 +6,8 @@
 // BaseTime(seconds) rounds to whole milliseconds; BaseTime(z, n) rounds both
 // to integers (a denominator below 1 becomes 1). Values are clamped to
 // +-1e15; NaN counts as 0 seconds.
-class BaseTime
-{
-public:
+class BaseTime {
+ public:
   BaseTime() = default;
   explicit BaseTime(Float seconds);
   BaseTime(Float z, Float n);
@@ -33,7 +32,7 @@ public:
   friend bool operator<=(const BaseTime& a, const BaseTime& b) { return !(b < a); }
   friend bool operator>=(const BaseTime& a, const BaseTime& b) { return !(a < b); }
 
-private:
+ private:
   void Reduce();
 
   Float numerator_ = 0.0;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "c4d_basetime.h"
 #include "c4d_baselist.h"
+#include "c4d_basetime.h"
 #include "ge_prepass.h"
 
 #include <vector>
@@ -10,18 +10,23 @@ class CCurve;
 class CTrack;
 
 // One key of a curve.
-class CKey
-{
-public:
+class CKey {
+ public:
   BaseTime GetTime() const { return time_; }
   Float GetValue() const { return value_; }
   CINTERPOLATION GetInterpolation() const { return interpolation_; }
   // Setters re-sort the curve's keys when the time changes.
   void SetTime(CCurve* seq, const BaseTime& t);
-  void SetValue(CCurve* seq, Float v) { (void)seq; value_ = v; }
-  void SetInterpolation(CCurve* seq, CINTERPOLATION inter) { (void)seq; interpolation_ = inter; }
+  void SetValue(CCurve* seq, Float v) {
+    (void)seq;
+    value_ = v;
+  }
+  void SetInterpolation(CCurve* seq, CINTERPOLATION inter) {
+    (void)seq;
+    interpolation_ = inter;
+  }
 
-private:
+ private:
   friend class CCurve;
   BaseTime time_;
   Float value_ = 0.0;
@@ -32,21 +37,23 @@ private:
 // decides: STEP holds the left value, LINEAR interpolates linearly, SPLINE
 // eases in and out (a cubic with flat ends). Before the first key the first
 // value holds, after the last key the last value.
-class CCurve
-{
-public:
+class CCurve {
+ public:
   ~CCurve();
   CCurve(const CCurve&) = delete;
   CCurve& operator=(const CCurve&) = delete;
 
   Int32 GetKeyCount() const { return Int32(keys_.size()); }
   // Null when index is out of range.
-  CKey* GetKey(Int32 index) const { return index >= 0 && index < GetKeyCount() ? keys_[size_t(index)] : nullptr; }
+  CKey* GetKey(Int32 index) const {
+    return index >= 0 && index < GetKeyCount() ? keys_[size_t(index)] : nullptr;
+  }
   // The key at exactly time, or null.
   CKey* FindKey(const BaseTime& time, Int32* idx = nullptr) const;
   // Adds a key at time (value 0, linear), or returns the key already there.
   // nidx receives its index.
-  CKey* AddKey(const BaseTime& time, Int32* nidx = nullptr, Bool bUndo = false, Bool SynchronizeKeys = false);
+  CKey* AddKey(const BaseTime& time, Int32* nidx = nullptr, Bool bUndo = false,
+               Bool SynchronizeKeys = false);
   Bool DelKey(Int32 index);
   // The curve's value at time (0 without keys).
   Float GetValue(const BaseTime& time) const;
@@ -55,7 +62,7 @@ public:
   // Host-side: re-sorts after a key's time changed.
   void SortKeys();
 
-private:
+ private:
   friend class CTrack;
   explicit CCurve(CTrack* track) : track_(track) {}
   CTrack* track_;
@@ -64,14 +71,12 @@ private:
 
 // An animation track of one parameter (its DescID), with one value curve.
 // Parameter ID_CTRACK_ANIMOFF (904) reads true unless set otherwise.
-class CTrack : public BaseList2D
-{
-public:
+class CTrack : public BaseList2D {
+ public:
   // A track for parameter id of bl (bl is only used for its type). Insert it
   // with bl->InsertTrackSorted.
   static CTrack* Alloc(BaseList2D* bl, const DescID& id);
-  static void Free(CTrack*& bl)
-  {
+  static void Free(CTrack*& bl) {
     delete bl;
     bl = nullptr;
   }
@@ -93,7 +98,7 @@ public:
 
   Bool GetParameter(const DescID& id, GeData& t_data, DESCFLAGS_GET flags) override;
 
-private:
+ private:
   CTrack(const DescID& id);
   DescID id_;
   CCurve* curve_ = nullptr;

@@ -7,30 +7,50 @@
 
 class BaseDocument;
 
-class BaseData
-{
-public:
+class BaseData {
+ public:
   virtual ~BaseData() = default;
 };
 
 // A command of the host's command list. Virtual operations in the host's
 // order; the defaults do nothing and GetState answers CMD_ENABLED.
-class CommandData : public BaseData
-{
-public:
+class CommandData : public BaseData {
+ public:
   ~CommandData() override = default;
-  virtual Bool Execute(BaseDocument* doc) { (void)doc; return false; }
-  virtual Bool ExecuteSubID(BaseDocument* doc, Int32 subid) { (void)doc; (void)subid; return false; }
-  virtual Bool ExecuteOptionID(BaseDocument* doc, Int32 plugid, Int32 subid)
-  {
-    (void)doc; (void)plugid; (void)subid;
+  virtual Bool Execute(BaseDocument* doc) {
+    (void)doc;
     return false;
   }
-  virtual Int32 GetState(BaseDocument* doc) { (void)doc; return CMD_ENABLED; }
-  virtual Bool GetSubContainer(BaseDocument* doc, BaseContainer& submenu) { (void)doc; (void)submenu; return false; }
-  virtual Bool RestoreLayout(void* secret) { (void)secret; return false; }
+  virtual Bool ExecuteSubID(BaseDocument* doc, Int32 subid) {
+    (void)doc;
+    (void)subid;
+    return false;
+  }
+  virtual Bool ExecuteOptionID(BaseDocument* doc, Int32 plugid, Int32 subid) {
+    (void)doc;
+    (void)plugid;
+    (void)subid;
+    return false;
+  }
+  virtual Int32 GetState(BaseDocument* doc) {
+    (void)doc;
+    return CMD_ENABLED;
+  }
+  virtual Bool GetSubContainer(BaseDocument* doc, BaseContainer& submenu) {
+    (void)doc;
+    (void)submenu;
+    return false;
+  }
+  virtual Bool RestoreLayout(void* secret) {
+    (void)secret;
+    return false;
+  }
   virtual String GetScriptName() { return String(); }
-  virtual Bool Message(Int32 type, void* data) { (void)type; (void)data; return true; }
+  virtual Bool Message(Int32 type, void* data) {
+    (void)type;
+    (void)data;
+    return true;
+  }
 };
 
 // Registers a command with the host, which takes ownership of dat (also when

@@ -5,9 +5,8 @@
 
 // A file or folder name of the host, kept as one path string with '/'
 // separators.
-class Filename
-{
-public:
+class Filename {
+ public:
   Filename() = default;
   Filename(const char* path) : path_(path ? path : "") {}
   Filename(const maxon::String& path) : path_(path.GetUtf8()) {}
@@ -46,6 +45,6 @@ public:
   friend bool operator==(const Filename& a, const Filename& b) { return a.path_ == b.path_; }
   friend bool operator!=(const Filename& a, const Filename& b) { return a.path_ != b.path_; }
 
-private:
+ private:
   std::string path_;
 };

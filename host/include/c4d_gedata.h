@@ -13,14 +13,14 @@ class BaseDocument;
 class BaseList2D;
 
 // One level of a parameter id: the id, its data type and its creator.
-struct DescLevel
-{
+struct DescLevel {
   Int32 id = 0;
   Int32 dtype = 0;
   Int32 creator = 0;
 
   DescLevel(Int32 t_id) : id(t_id) {}
-  DescLevel(Int32 t_id, Int32 t_datatype, Int32 t_creator) : id(t_id), dtype(t_datatype), creator(t_creator) {}
+  DescLevel(Int32 t_id, Int32 t_datatype, Int32 t_creator)
+      : id(t_id), dtype(t_datatype), creator(t_creator) {}
   // Levels compare by id only.
   friend bool operator==(const DescLevel& a, const DescLevel& b) { return a.id == b.id; }
   friend bool operator!=(const DescLevel& a, const DescLevel& b) { return a.id != b.id; }
@@ -28,27 +28,25 @@ struct DescLevel
 
 // A parameter id: one or more levels (a vector parameter's component is the
 // second level, VECTOR_X/Y/Z).
-class DescID
-{
-public:
+class DescID {
+ public:
   DescID() = default;
   DescID(const DescLevel& id1) : levels_{id1} {}
   DescID(const DescLevel& id1, const DescLevel& id2) : levels_{id1, id2} {}
-  DescID(const DescLevel& id1, const DescLevel& id2, const DescLevel& id3) : levels_{id1, id2, id3} {}
+  DescID(const DescLevel& id1, const DescLevel& id2, const DescLevel& id3)
+      : levels_{id1, id2, id3} {}
 
   Int32 GetDepth() const { return Int32(levels_.size()); }
   // Level pos (0 = first); asking beyond the depth yields a level with id 0.
   const DescLevel& operator[](Int32 pos) const;
   void PushId(const DescLevel& level) { levels_.push_back(level); }
-  void PopId()
-  {
-    if (!levels_.empty())
-      levels_.pop_back();
+  void PopId() {
+    if (!levels_.empty()) levels_.pop_back();
   }
   friend bool operator==(const DescID& a, const DescID& b) { return a.levels_ == b.levels_; }
   friend bool operator!=(const DescID& a, const DescID& b) { return !(a == b); }
 
-private:
+ private:
   std::vector<DescLevel> levels_;
 };
 
@@ -56,9 +54,8 @@ private:
 // stored as DA_LONG. A getter asked for another kind returns that kind's zero,
 // except that the numeric kinds (DA_LONG, DA_LLONG, DA_REAL) convert among
 // themselves.
-class GeData
-{
-public:
+class GeData {
+ public:
   GeData() = default;
   GeData(Int32 n) : type_(DA_LONG), int_(n) {}
   GeData(Int64 n) : type_(DA_LLONG), int_(n) {}
@@ -106,7 +103,7 @@ public:
   void SetBaseList2D(BaseList2D* v) { *this = GeData(v); }
   void SetCustomDataType(Int32 datatype, const CustomDataType& v) { *this = GeData(datatype, v); }
 
-private:
+ private:
   Int32 type_ = DA_NIL;
   Int64 int_ = 0;
   Float float_ = 0.0;

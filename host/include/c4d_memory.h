@@ -8,8 +8,7 @@
 // Releases memory that the host handed out with malloc (GetCStringCopy,
 // CreatePhongNormals) and sets the pointer to null.
 template <typename T>
-inline void DeleteMem(T*& p)
-{
+inline void DeleteMem(T*& p) {
   std::free(const_cast<void*>(static_cast<const void*>(p)));
   p = nullptr;
 }
@@ -19,22 +18,18 @@ inline void DeleteMem(T*& p)
 #define NewObjClear(T, ...) (new (std::nothrow) T(__VA_ARGS__))
 #define NewObj(T, ...) (new (std::nothrow) T(__VA_ARGS__))
 #define DeleteObj(p) \
-  do \
-  { \
-    delete (p); \
-    (p) = nullptr; \
+  do {               \
+    delete (p);      \
+    (p) = nullptr;   \
   } while (0)
 
 // Owns one object made with T::Alloc() and frees it with T::Free().
 template <typename T>
-class AutoAlloc
-{
-public:
+class AutoAlloc {
+ public:
   AutoAlloc() : ptr_(T::Alloc()) {}
   template <typename... A>
-  explicit AutoAlloc(A&&... args) : ptr_(T::Alloc(args...))
-  {
-  }
+  explicit AutoAlloc(A&&... args) : ptr_(T::Alloc(args...)) {}
   ~AutoAlloc() { T::Free(ptr_); }
   AutoAlloc(const AutoAlloc&) = delete;
   AutoAlloc& operator=(const AutoAlloc&) = delete;
@@ -44,13 +39,12 @@ public:
   operator T*() const { return ptr_; }
   operator T&() const { return *ptr_; }
   T* Get() const { return ptr_; }
-  T* Release()
-  {
+  T* Release() {
     T* p = ptr_;
     ptr_ = nullptr;
     return p;
   }
 
-private:
+ private:
   T* ptr_;
 };

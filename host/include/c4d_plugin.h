@@ -13,15 +13,13 @@ Bool PluginMessage(Int32 id, void* data);
 
 // The module declaration a host reads before starting a plug-in: its id and
 // the host frameworks it uses.
-struct C4DModuleDeclaration
-{
+struct C4DModuleDeclaration {
   const char* id;
   const char* const* frameworks;
   Int32 frameworkCount;
 };
 
-extern "C"
-{
+extern "C" {
 // Entry of a plug-in library (exported by the SDK binding). The host calls:
 //   C4DPL_INIT_VERSION: returns C4DPL_VERSION.
 //   C4DPL_INIT_SYS: p1 points to the host's interface version (const Int32*),

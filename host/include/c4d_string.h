@@ -4,12 +4,10 @@
 
 #include <string>
 
-namespace maxon
-{
+namespace maxon {
 // Text of the host. Stored as bytes; text made from C strings is UTF-8.
-class String
-{
-public:
+class String {
+ public:
   String() = default;
   String(const char* utf8) : bytes_(utf8 ? utf8 : "") {}
   explicit String(const std::string& utf8) : bytes_(utf8) {}
@@ -19,7 +17,10 @@ public:
   // Length in bytes of the stored text.
   Int GetLength() const { return Int(bytes_.size()); }
 
-  String& operator+=(const String& s) { bytes_ += s.bytes_; return *this; }
+  String& operator+=(const String& s) {
+    bytes_ += s.bytes_;
+    return *this;
+  }
   friend String operator+(const String& a, const String& b) { return String(a.bytes_ + b.bytes_); }
   friend bool operator==(const String& a, const String& b) { return a.bytes_ == b.bytes_; }
   friend bool operator!=(const String& a, const String& b) { return a.bytes_ != b.bytes_; }
@@ -28,7 +29,7 @@ public:
   // Host-side access to the stored bytes (not part of the plug-in interface).
   const std::string& GetUtf8() const { return bytes_; }
 
-protected:
+ protected:
   std::string bytes_;
 };
 }  // namespace maxon
@@ -38,9 +39,8 @@ protected:
 // The copy is null when the text cannot be represented in the encoding asked
 // for: with UTF8 that is text whose bytes are not valid UTF-8; with XBIT
 // (8-bit) text holding characters above 255.
-class String : public maxon::String
-{
-public:
+class String : public maxon::String {
+ public:
   String() = default;
   String(const char* utf8) : maxon::String(utf8) {}
   String(const maxon::String& s) : maxon::String(s) {}

@@ -11,15 +11,13 @@
 #include <string>
 #include <vector>
 
-namespace c4dhost
-{
+namespace c4dhost {
 // The host interface version the stand-in host reports to plug-ins
 // (passed to c4d_main's C4DPL_INIT_SYS through p1).
 constexpr Int32 HOST_INTERFACE_VERSION = 20026;
 
 // One command as RegisterCommandPlugin recorded it. The host owns data.
-struct RegisteredCommand
-{
+struct RegisteredCommand {
   Int32 id = 0;
   std::string name;  // UTF-8
   std::string help;
@@ -42,8 +40,7 @@ void SetFileDialogAnswer(const std::string& path);
 void SetFileDialogCancelled();
 
 // What the last FileSelect call asked for.
-struct FileDialogRequest
-{
+struct FileDialogRequest {
   std::string title;
   std::string preset;  // the preset name (GetString of the Filename)
   std::string forceSuffix;
@@ -56,13 +53,8 @@ const FileDialogRequest& LastFileDialog();
 void ResetFileDialog();
 
 // Texts the plug-in showed (MessageDialog) or printed (GePrint).
-enum class MessageKind
-{
-  Dialog,
-  Print
-};
-struct HostMessage
-{
+enum class MessageKind { Dialog, Print };
+struct HostMessage {
   MessageKind kind = MessageKind::Dialog;
   std::string text;  // UTF-8
 };

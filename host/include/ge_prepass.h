@@ -264,8 +264,7 @@ constexpr Int32 LIMIT_MAXINT32 = 2147483647;
 #define ID_CTRACK_ANIMOFF 904
 
 // Classic rotation orders (the numbers stored in documents).
-enum class ROTATIONORDER : Int32
-{
+enum class ROTATIONORDER : Int32 {
   YXZGLOBAL = 0,
   YZXGLOBAL = 1,
   ZYXGLOBAL = 2,
@@ -282,24 +281,13 @@ enum class ROTATIONORDER : Int32
   DEFAULT = 6
 };
 
-enum class STRINGENCODING : Int32
-{
-  XBIT = 0,
-  UTF8 = 4
-};
+enum class STRINGENCODING : Int32 { XBIT = 0, UTF8 = 4 };
 
-enum class DESCFLAGS_GET : Int32
-{
-  NONE = 0
-};
+enum class DESCFLAGS_GET : Int32 { NONE = 0 };
 
-enum class DESCFLAGS_SET : Int32
-{
-  NONE = 0
-};
+enum class DESCFLAGS_SET : Int32 { NONE = 0 };
 
-enum class BUILDFLAGS : Int32
-{
+enum class BUILDFLAGS : Int32 {
   NONE = 0,
   INTERNALRENDERER = 2,
   EXTERNALRENDERER = 4,
@@ -307,45 +295,16 @@ enum class BUILDFLAGS : Int32
   EXPORTONLY = 16
 };
 
-enum class GETACTIVEOBJECTFLAGS : Int32
-{
-  NONE = 0,
-  CHILDREN = 1,
-  SELECTIONORDER = 2
-};
+enum class GETACTIVEOBJECTFLAGS : Int32 { NONE = 0, CHILDREN = 1, SELECTIONORDER = 2 };
 
-enum class FILESELECTTYPE : Int32
-{
-  ANYTHING = 0,
-  IMAGES = 1,
-  SCENES = 2,
-  BODYPAINT = 3
-};
+enum class FILESELECTTYPE : Int32 { ANYTHING = 0, IMAGES = 1, SCENES = 2, BODYPAINT = 3 };
 
-enum class FILESELECT : Int32
-{
-  LOAD = 0,
-  SAVE = 1,
-  DIRECTORY = 2
-};
+enum class FILESELECT : Int32 { LOAD = 0, SAVE = 1, DIRECTORY = 2 };
 
-enum class CCURVE : Int32
-{
-  CURVE = 1
-};
+enum class CCURVE : Int32 { CURVE = 1 };
 
-enum class CINTERPOLATION : Int32
-{
-  SPLINE = 1,
-  LINEAR = 2,
-  STEP = 3
-};
+enum class CINTERPOLATION : Int32 { SPLINE = 1, LINEAR = 2, STEP = 3 };
 
-enum class CTRACKCATEGORY : Int32
-{
-  VALUE = 1,
-  DATA = 2,
-  PLUGIN = 3
-};
+enum class CTRACKCATEGORY : Int32 { VALUE = 1, DATA = 2, PLUGIN = 3 };
 
 class BaseThread;

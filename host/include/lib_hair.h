@@ -37,14 +37,12 @@ class HairInterpolationMap;
 // A set of strands with the same number of segments. Strand g has
 // GetGuidePointCount() points, point k of it (k = 0 at the root) at
 // GetPoints()[g * GetGuidePointCount() + k].
-class HairGuides
-{
-public:
+class HairGuides {
+ public:
   // count strands of segments segments (segments + 1 points each; no points
   // when segments is 0), all points at the origin, root coordinates zero.
   static HairGuides* Alloc(Int32 count, Int32 segments);
-  static void Free(HairGuides*& guides)
-  {
+  static void Free(HairGuides*& guides) {
     delete guides;
     guides = nullptr;
   }
@@ -56,15 +54,12 @@ public:
   Vector* GetPoints() { return points_.empty() ? nullptr : points_.data(); }
   const Vector* GetPoints() const { return points_.empty() ? nullptr : points_.data(); }
   // Root texture coordinate of a strand (x = u, y = v); zero out of range.
-  Vector GetRootUV(Int32 guide) const
-  {
+  Vector GetRootUV(Int32 guide) const {
     return guide >= 0 && guide < count_ ? rootUV_[size_t(guide)] : Vector();
   }
   // Host-side: set a strand's root coordinate.
-  void SetRootUV(Int32 guide, const Vector& uv)
-  {
-    if (guide >= 0 && guide < count_)
-      rootUV_[size_t(guide)] = uv;
+  void SetRootUV(Int32 guide, const Vector& uv) {
+    if (guide >= 0 && guide < count_) rootUV_[size_t(guide)] = uv;
   }
   // The space the points are in (identity: object space).
   Matrix GetMg() const { return mg_; }
@@ -72,7 +67,7 @@ public:
 
   HairGuides* Clone() const { return new HairGuides(*this); }
 
-private:
+ private:
   HairGuides(Int32 count, Int32 segments);
   HairGuides(const HairGuides&) = default;
 
@@ -89,12 +84,10 @@ private:
 // The object owns what GenerateHair returns; it stays valid until the next
 // GenerateHair call or until the object goes. count and segments other than
 // NOTOK are ignored.
-class HairObject : public BaseObject
-{
-public:
+class HairObject : public BaseObject {
+ public:
   static HairObject* Alloc();
-  static void Free(HairObject*& op)
-  {
+  static void Free(HairObject*& op) {
     delete op;
     op = nullptr;
   }
@@ -105,14 +98,15 @@ public:
   Bool IsLocked() const { return locked_; }
 
   // Null when no strands are stored.
-  HairGuides* GenerateHair(Int32 flags = HAIR_GENERATE_FLAGS_NONE, Int32 count = NOTOK, Int32 segments = NOTOK,
-                           HairMaterialData** pMaterial = nullptr, HairInterpolationMap* pMap = nullptr);
+  HairGuides* GenerateHair(Int32 flags = HAIR_GENERATE_FLAGS_NONE, Int32 count = NOTOK,
+                           Int32 segments = NOTOK, HairMaterialData** pMaterial = nullptr,
+                           HairInterpolationMap* pMap = nullptr);
   // The stored strands (object space), or null.
   HairGuides* GetGuides() const { return guides_; }
   // Host-side: store strands (takes ownership; null removes them).
   void SetGuides(HairGuides* guides);
 
-private:
+ private:
   friend class BaseObject;
   HairObject() : BaseObject(Ohair) {}
   HairGuides* guides_ = nullptr;

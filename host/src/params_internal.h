@@ -2,8 +2,7 @@
 
 #include "c4d_gedata.h"
 
-namespace c4dsdk_internal
-{
+namespace c4dsdk_internal {
 // Reads the part of value that id addresses: the whole value for a one-level
 // id, a vector component (as a float) for a two-level VECTOR_X/Y/Z id.
 // False (out DA_NIL) for any other id.

@@ -9,10 +9,8 @@
 #include <string>
 #include <utility>
 
-namespace
-{
-struct Runtime
-{
+namespace {
+struct Runtime {
   std::vector<c4dhost::RegisteredCommand> commands;
   bool dialogAnswered = false;
   std::string dialogAnswer;
@@ -22,122 +20,87 @@ struct Runtime
   std::function<void(const c4dhost::HostMessage&)> sink;
 };
 
-Runtime& State()
-{
+Runtime& State() {
   static Runtime runtime;
   return runtime;
 }
 
-void Emit(c4dhost::MessageKind kind, const maxon::String& str)
-{
+void Emit(c4dhost::MessageKind kind, const maxon::String& str) {
   c4dhost::HostMessage message;
   message.kind = kind;
   message.text = str.GetUtf8();
   State().messages.push_back(message);
-  if (State().sink)
-    State().sink(message);
+  if (State().sink) State().sink(message);
 }
 }  // namespace
 
-namespace c4dhost
-{
-const std::vector<RegisteredCommand>& RegisteredCommands()
-{
-  return State().commands;
-}
+namespace c4dhost {
+const std::vector<RegisteredCommand>& RegisteredCommands() { return State().commands; }
 
-const RegisteredCommand* FindCommand(const std::string& name)
-{
+const RegisteredCommand* FindCommand(const std::string& name) {
   for (const RegisteredCommand& c : State().commands)
-    if (c.name == name)
-      return &c;
+    if (c.name == name) return &c;
   return nullptr;
 }
 
-const RegisteredCommand* FindCommand(Int32 id)
-{
+const RegisteredCommand* FindCommand(Int32 id) {
   for (const RegisteredCommand& c : State().commands)
-    if (c.id == id)
-      return &c;
+    if (c.id == id) return &c;
   return nullptr;
 }
 
-void ClearCommands()
-{
-  for (RegisteredCommand& c : State().commands)
-    delete c.data;
+void ClearCommands() {
+  for (RegisteredCommand& c : State().commands) delete c.data;
   State().commands.clear();
 }
 
-void SetFileDialogAnswer(const std::string& path)
-{
+void SetFileDialogAnswer(const std::string& path) {
   State().dialogAnswered = true;
   State().dialogAnswer = path;
 }
 
-void SetFileDialogCancelled()
-{
+void SetFileDialogCancelled() {
   State().dialogAnswered = false;
   State().dialogAnswer.clear();
 }
 
-Int32 FileDialogCount()
-{
-  return State().dialogCount;
-}
+Int32 FileDialogCount() { return State().dialogCount; }
 
-const FileDialogRequest& LastFileDialog()
-{
-  return State().lastDialog;
-}
+const FileDialogRequest& LastFileDialog() { return State().lastDialog; }
 
-void ResetFileDialog()
-{
+void ResetFileDialog() {
   State().dialogCount = 0;
   State().lastDialog = FileDialogRequest();
   SetFileDialogCancelled();
 }
 
-const std::vector<HostMessage>& Messages()
-{
-  return State().messages;
-}
+const std::vector<HostMessage>& Messages() { return State().messages; }
 
-void ClearMessages()
-{
-  State().messages.clear();
-}
+void ClearMessages() { State().messages.clear(); }
 
-void SetMessageSink(std::function<void(const HostMessage&)> sink)
-{
+void SetMessageSink(std::function<void(const HostMessage&)> sink) {
   State().sink = std::move(sink);
 }
 }  // namespace c4dhost
 
-namespace c4dhost_internal
-{
-bool AnswerFileDialog(const c4dhost::FileDialogRequest& request, std::string& answer)
-{
+namespace c4dhost_internal {
+bool AnswerFileDialog(const c4dhost::FileDialogRequest& request, std::string& answer) {
   State().dialogCount++;
   State().lastDialog = request;
-  if (!State().dialogAnswered)
-    return false;
+  if (!State().dialogAnswered) return false;
   answer = State().dialogAnswer;
   return true;
 }
 
-UInt64 NextGuid()
-{
+UInt64 NextGuid() {
   static std::atomic<UInt64> next{0x1000};
   return next++;
 }
 }  // namespace c4dhost_internal
 
 Bool RegisterCommandPlugin(Int32 id, const maxon::String& str, Int32 info, BaseBitmap* icon,
-                           const maxon::String& help, CommandData* dat)
-{
-  if (!dat || c4dhost::FindCommand(id))
-  {
+                           const maxon::String& help, CommandData* dat) {
+  if (!dat || c4dhost::FindCommand(id)) {
     delete dat;
     return false;
   }
@@ -152,33 +115,19 @@ Bool RegisterCommandPlugin(Int32 id, const maxon::String& str, Int32 info, BaseB
   return true;
 }
 
-void MessageDialog(const maxon::String& str)
-{
-  Emit(c4dhost::MessageKind::Dialog, str);
-}
+void MessageDialog(const maxon::String& str) { Emit(c4dhost::MessageKind::Dialog, str); }
 
-void GePrint(const maxon::String& str)
-{
-  Emit(c4dhost::MessageKind::Print, str);
-}
+void GePrint(const maxon::String& str) { Emit(c4dhost::MessageKind::Print, str); }
 
-Int32 GetC4DVersion()
-{
-  return c4dhost::HOST_INTERFACE_VERSION;
-}
+Int32 GetC4DVersion() { return c4dhost::HOST_INTERFACE_VERSION; }
 
-AutoBitmap::AutoBitmap(const maxon::String& str, Float pixelRatio) : bmp_(BaseBitmap::Alloc())
-{
+AutoBitmap::AutoBitmap(const maxon::String& str, Float pixelRatio) : bmp_(BaseBitmap::Alloc()) {
   (void)pixelRatio;
   bmp_->SetSourceName(str);
 }
 
-AutoBitmap::AutoBitmap(Int32 id) : bmp_(BaseBitmap::Alloc())
-{
+AutoBitmap::AutoBitmap(Int32 id) : bmp_(BaseBitmap::Alloc()) {
   bmp_->SetSourceName(String(std::to_string(id)));
 }
 
-AutoBitmap::~AutoBitmap()
-{
-  BaseBitmap::Free(bmp_);
-}
+AutoBitmap::~AutoBitmap() { BaseBitmap::Free(bmp_); }

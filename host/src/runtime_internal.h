@@ -4,8 +4,7 @@
 
 #include <string>
 
-namespace c4dhost_internal
-{
+namespace c4dhost_internal {
 // Records the request; true with the configured path, false when cancelled.
 bool AnswerFileDialog(const c4dhost::FileDialogRequest& request, std::string& answer);
 // Stable ids for new list elements.

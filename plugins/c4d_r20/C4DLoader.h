@@ -10,8 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace zel
-{
+namespace zel {
 class zelSceneapi_oo;
 }
 
@@ -21,9 +20,8 @@ class zelSceneapi_oo;
 // The content writers are member functions and share the fields below.
 // Host objects are borrowed for one command; sceneOO is the only owned pointer
 // and exists only while a command runs.
-class C4DLoader
-{
-public:
+class C4DLoader {
+ public:
   C4DLoader();
 
   // Commands. render and update always return true; svbExport returns false
@@ -108,8 +106,7 @@ public:
 
 // Orders the component tracks (second description level minus 1000) of one
 // channel by the rotation order's row of components.
-struct rotationSorter
-{
+struct rotationSorter {
   explicit rotationSorter(ROTATIONORDER order);
   bool operator()(CTrack* a, CTrack* b);
 

@@ -6,8 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace
-{
+namespace {
 // Hair material tag and hair material parameters.
 constexpr Int32 kHairTagName = 900;
 constexpr Int32 kHairTagMaterial = 1000;
@@ -23,39 +22,30 @@ constexpr Int32 kGradientData = 1000481;
 // Values that the hair material tags of the list give the strands, the
 // front-most tag winning (the list runs from the outermost ancestor down).
 void applyHairTags(C4DLoader& loader, const std::vector<BaseTag*>& tags, ZelMat& mat, float& root,
-                   float& tip)
-{
+                   float& tip) {
   GeData data;
-  for (auto it = tags.rbegin(); it != tags.rend(); ++it)
-  {
+  for (auto it = tags.rbegin(); it != tags.rend(); ++it) {
     BaseTag* tag = *it;
-    if (!tag || tag->GetType() != kHairMaterialTag)
-      continue;
-    if (tag->GetParameter(DescID(kHairTagName), data, DESCFLAGS_GET::NONE))
-    {
-      if (Char* text = data.GetString().GetCStringCopy(STRINGENCODING::UTF8))
-      {
+    if (!tag || tag->GetType() != kHairMaterialTag) continue;
+    if (tag->GetParameter(DescID(kHairTagName), data, DESCFLAGS_GET::NONE)) {
+      if (Char* text = data.GetString().GetCStringCopy(STRINGENCODING::UTF8)) {
         std::strncpy(mat.name, text, sizeof mat.name - 1);
         mat.name[sizeof mat.name - 1] = '\0';
         DeleteMem(text);
       }
     }
-    if (!tag->GetParameter(DescID(kHairTagMaterial), data, DESCFLAGS_GET::NONE))
-      continue;
+    if (!tag->GetParameter(DescID(kHairTagMaterial), data, DESCFLAGS_GET::NONE)) continue;
     BaseList2D* material = data.GetLink(loader.document);
-    if (!material || material->GetType() != kHairMaterial)
-      continue;
+    if (!material || material->GetType() != kHairMaterial) continue;
     material->GetParameter(DescID(kHairRootThickness), data, DESCFLAGS_GET::NONE);
     root = static_cast<float>(data.GetFloat());
     material->GetParameter(DescID(kHairTipThickness), data, DESCFLAGS_GET::NONE);
     tip = static_cast<float>(data.GetFloat());
-    if (material->GetParameter(DescID(kHairColorShader), data, DESCFLAGS_GET::NONE))
-    {
+    if (material->GetParameter(DescID(kHairColorShader), data, DESCFLAGS_GET::NONE)) {
       if (BaseShader* shader = dynamic_cast<BaseShader*>(data.GetLink(loader.document)))
         loader.getMaterial(shader, mat);
     }
-    if (material->GetParameter(DescID(kHairColorGradient), data, DESCFLAGS_GET::NONE))
-    {
+    if (material->GetParameter(DescID(kHairColorGradient), data, DESCFLAGS_GET::NONE)) {
       if (Gradient* gradient = static_cast<Gradient*>(data.GetCustomDataType(kGradientData)))
         mat.color = gradient->GetKnot(0).col;
     }
@@ -66,19 +56,15 @@ void applyHairTags(C4DLoader& loader, const std::vector<BaseTag*>& tags, ZelMat&
 // Each generated strand becomes one Bezier curve in the hair object's own space,
 // with a radius per point running linearly from the root to the tip thickness and
 // the strand's root texture coordinate.
-void C4DLoader::writeHairObject(HairObject* hair, std::vector<BaseTag*> tags, float)
-{
-  if (!hair || !sceneOO)
-    return;
+void C4DLoader::writeHairObject(HairObject* hair, std::vector<BaseTag*> tags, float) {
+  if (!hair || !sceneOO) return;
   zelScene_api* api = sceneOO->get_scene_api();
-  if (!api)
-    return;
+  if (!api) return;
 
   hair->Lock(document, nullptr, false, 0);
   HairGuides* guides = hair->GenerateHair(0, -1, -1, nullptr, nullptr);
   const Matrix toLocal = ~hair->GetMl();
-  if (guides)
-  {
+  if (guides) {
     float root = 0.5f;
     float tip = 0.1f;
     const Vector* points = guides->GetPoints();
@@ -106,11 +92,9 @@ void C4DLoader::writeHairObject(HairObject* hair, std::vector<BaseTag*> tags, fl
     const size_t total = static_cast<size_t>(strands) * static_cast<size_t>(pointsPerStrand);
     positions.reserve(total * 3);
     radii.reserve(total);
-    for (Int32 i = 0; i < strands; ++i)
-    {
+    for (Int32 i = 0; i < strands; ++i) {
       float r = root;
-      for (Int32 j = 0; j < pointsPerStrand; ++j)
-      {
+      for (Int32 j = 0; j < pointsPerStrand; ++j) {
         const Vector p = toLocal * points[static_cast<size_t>(i) * pointsPerStrand + j];
         positions.push_back(static_cast<float>(p.x));
         positions.push_back(static_cast<float>(p.y));

@@ -3,8 +3,7 @@
 #include "c4dnumeric.h"
 #include "zelsceneapi_oo.h"
 
-namespace
-{
+namespace {
 // Host light parameters.
 constexpr Int32 kLightColor = 90000;
 constexpr Int32 kLightBrightness = 90001;
@@ -26,13 +25,10 @@ const int32_t kOctahedronTriangles[24] = {2, 1, 0, 1, 2, 5, 3, 2, 0, 2, 3, 5,
 // A light becomes a small closed mesh around its own origin (the traversal has
 // already placed it) with an emitting shader as its material. The parameter
 // reads share one value holder and are not checked, as the host fills it.
-void C4DLoader::writeLight(std::string name, BaseObject* light)
-{
-  if (!light || !sceneOO)
-    return;
+void C4DLoader::writeLight(std::string name, BaseObject* light) {
+  if (!light || !sceneOO) return;
   zelScene_api* api = sceneOO->get_scene_api();
-  if (!api)
-    return;
+  if (!api) return;
 
   GeData data;
   light->GetParameter(DescID(kLightColor), data, DESCFLAGS_GET::NONE);
@@ -45,8 +41,7 @@ void C4DLoader::writeLight(std::string name, BaseObject* light)
   float hx = 1.0f;
   float hy = 1.0f;
   float hz = 1.0f;
-  if (kind == kAreaLight)
-  {
+  if (kind == kAreaLight) {
     light->GetParameter(DescID(kLightAreaSizeX), data, DESCFLAGS_GET::NONE);
     hx = static_cast<float>(data.GetFloat() / 2.0);
     light->GetParameter(DescID(kLightAreaSizeY), data, DESCFLAGS_GET::NONE);
@@ -58,26 +53,21 @@ void C4DLoader::writeLight(std::string name, BaseObject* light)
   light->GetParameter(DescID(kLightUseIntensity), data, DESCFLAGS_GET::NONE);
   const bool lumen = data.GetBool();
   int32_t power = 0;
-  if (lumen)
-  {
+  if (lumen) {
     light->GetParameter(DescID(kLightIntensityUnit), data, DESCFLAGS_GET::NONE);
     const Int32 unit = data.GetInt32();
     light->GetParameter(DescID(kLightIntensity), data, DESCFLAGS_GET::NONE);
     float intensity = static_cast<float>(data.GetFloat());
-    if (unit == 1)
-      intensity = static_cast<float>(static_cast<double>(intensity) * 12.566);
+    if (unit == 1) intensity = static_cast<float>(static_cast<double>(intensity) * 12.566);
     power = truncToInt32(intensity);
-  }
-  else
-  {
+  } else {
     power = truncToInt32(brightness * 100.0f);
   }
 
-  float points[18] = {0.0f, -hy, 0.0f,  hx,   0.0f, 0.0f, 0.0f, 0.0f, hz,
+  float points[18] = {0.0f, -hy,  0.0f, hx,   0.0f, 0.0f, 0.0f, 0.0f, hz,
                       -hx,  0.0f, 0.0f, 0.0f, 0.0f, -hz,  0.0f, hy,   0.0f};
   int32_t indices[24];
-  for (int i = 0; i < 24; ++i)
-    indices[i] = kOctahedronTriangles[i];
+  for (int i = 0; i < 24; ++i) indices[i] = kOctahedronTriangles[i];
   zelArray pointArray = {points, 6};
   zelArray indexArray = {indices, 24};
 
@@ -93,8 +83,7 @@ void C4DLoader::writeLight(std::string name, BaseObject* light)
   const float r = static_cast<float>(color.x);
   const float g = static_cast<float>(color.y);
   const float b = static_cast<float>(color.z);
-  if (kind == kAreaLight)
-  {
+  if (kind == kAreaLight) {
     api->shader_begin(nullptr, "zel_mesh_light");
     api->set_parameter_int("power", power);
     api->set_parameter_color("color", r, g, b);
@@ -103,9 +92,7 @@ void C4DLoader::writeLight(std::string name, BaseObject* light)
     api->set_parameter_bool("visible in reflections", false);
     api->set_parameter_bool("visible in shadows", false);
     api->shader_end();
-  }
-  else
-  {
+  } else {
     api->shader_begin(nullptr, "zel_point_light");
     api->set_parameter_int("power", power);
     api->set_parameter_color("color", r, g, b);

@@ -1,9 +1,9 @@
 #include "C4DLoader.h"
 
-#include "c4dconvert.h"
+#include "DefaultRTModule.h"
 #include "LightFileFactory.h"
 #include "RepeatLinkFactory.h"
-#include "DefaultRTModule.h"
+#include "c4dconvert.h"
 #include "zelapi.h"
 #include "zelsceneapi_oo.h"
 
@@ -18,23 +18,19 @@ const Int32 kTextureTagType = 5616;
 const int kLowestVersion = 7;
 const int kHighestVersion = 8;
 
-
 // A document name without its extension: cut before the last ".".
-std::string withoutExtension(const std::string& name)
-{
+std::string withoutExtension(const std::string& name) {
   std::string::size_type dot = name.rfind('.');
   return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-void tellUser(const std::string& text)
-{
+void tellUser(const std::string& text) {
   String message;
   message.SetCString(text.c_str(), -1, STRINGENCODING::UTF8);
   MessageDialog(message);
 }
 
-void configureModule(zel::DefaultRTModule& module, bool adjust)
-{
+void configureModule(zel::DefaultRTModule& module, bool adjust) {
   module.setImportMode(true);
   module.setImportMergeGroups(false);
   module.setImportMergeObjects(false);
@@ -51,61 +47,46 @@ void configureModule(zel::DefaultRTModule& module, bool adjust)
 }  // namespace
 
 C4DLoader::C4DLoader()
-  : materialCounter(0),
-    sceneOO(nullptr),
-    progress(0.0f),
-    document(nullptr),
-    selectionOnly(false)
-{
-}
+    : materialCounter(0),
+      sceneOO(nullptr),
+      progress(0.0f),
+      document(nullptr),
+      selectionOnly(false) {}
 
 // Render and Update share everything but the factory's settings. A renderer that
 // cannot be reached converts nothing; the user is shown the live link's reason.
 static bool runLive(C4DLoader& loader, BaseDocument* doc, const std::string& modelName,
-                    bool update)
-{
+                    bool update) {
   loader.selectionOnly = update;
   zel::RepeatLinkFactory factory;
   factory.setModelName(modelName);
   factory.setUpdate(update);
   factory.setVersionRange(kLowestVersion, kHighestVersion);
   std::string failure;
-  try
-  {
+  try {
     loader.sceneOO = new zel::zelSceneapi_oo(&factory);
-    if (loader.sceneOO->get_scene_api())
-    {
+    if (loader.sceneOO->get_scene_api()) {
       zel::DefaultRTModule module;
       configureModule(module, !factory.hadModel());
       loader.sceneOO->insertNode(module);
       loader.load(doc);
-    }
-    else
-    {
+    } else {
       failure = factory.getMessage();
     }
-  }
-  catch (const std::exception& e)
-  {
+  } catch (const std::exception& e) {
     failure = e.what();
   }
   delete loader.sceneOO;
   loader.sceneOO = nullptr;
-  if (!failure.empty())
-    tellUser(failure);
+  if (!failure.empty()) tellUser(failure);
   return true;
 }
 
-bool C4DLoader::render(BaseDocument* doc)
-{
-  return runLive(*this, doc, "", false);
-}
+bool C4DLoader::render(BaseDocument* doc) { return runLive(*this, doc, "", false); }
 
-bool C4DLoader::update(BaseDocument* doc)
-{
+bool C4DLoader::update(BaseDocument* doc) {
   std::string modelName = "untitled";
-  if (doc)
-  {
+  if (doc) {
     Filename name = doc->GetDocumentName();
     std::string full;
     if (name.GetFileString().IsPopulated() && toUtf8(name.GetString(), full))
@@ -114,8 +95,7 @@ bool C4DLoader::update(BaseDocument* doc)
   return runLive(*this, doc, modelName, true);
 }
 
-bool C4DLoader::svbExport(BaseDocument* doc)
-{
+bool C4DLoader::svbExport(BaseDocument* doc) {
   Filename file;
   file.SetDirectory(Filename("%USERDATA%"));
   file.SetFile(Filename("untitled"));
@@ -125,52 +105,40 @@ bool C4DLoader::svbExport(BaseDocument* doc)
     return false;
   selectionOnly = false;
   std::string path;
-  if (!toUtf8(file.GetString(), path))
-    return false;
+  if (!toUtf8(file.GetString(), path)) return false;
 
   // The file factory throws when the file cannot be opened or closed; either way the
   // user is told and the command still ends normally.
   std::string failure;
-  try
-  {
+  try {
     zel::LightFileFactory factory(path);
-    try
-    {
+    try {
       sceneOO = new zel::zelSceneapi_oo(&factory);
-      if (sceneOO->get_scene_api())
-      {
+      if (sceneOO->get_scene_api()) {
         zel::DefaultRTModule module;
         configureModule(module, true);
         sceneOO->insertNode(module);
         load(doc);
       }
-    }
-    catch (const std::exception& e)
-    {
+    } catch (const std::exception& e) {
       failure = e.what();
     }
     delete sceneOO;
     sceneOO = nullptr;
     factory.shutdown();
+  } catch (const std::exception& e) {
+    if (failure.empty()) failure = e.what();
   }
-  catch (const std::exception& e)
-  {
-    if (failure.empty())
-      failure = e.what();
-  }
-  if (!failure.empty())
-    tellUser(failure);
+  if (!failure.empty()) tellUser(failure);
   return true;
 }
 
-void C4DLoader::load(BaseDocument* doc)
-{
+void C4DLoader::load(BaseDocument* doc) {
   document = doc;
   documentPath.clear();
   progress = 0.0f;
   std::string rootName = "untitled";
-  if (!doc)
-    return;
+  if (!doc) return;
 
   BaseTime previousTime = doc->GetTime();
   doc->SetTime(doc->GetMinTime());
@@ -178,8 +146,7 @@ void C4DLoader::load(BaseDocument* doc)
 
   std::string text;
   Filename path = doc->GetDocumentPath();
-  if (path.GetString().IsPopulated() && toUtf8(path.GetString(), text))
-    documentPath = text;
+  if (path.GetString().IsPopulated() && toUtf8(path.GetString(), text)) documentPath = text;
   Filename name = doc->GetDocumentName();
   if (name.GetString().IsPopulated() && toUtf8(name.GetString(), text))
     rootName = withoutExtension(text);
@@ -187,8 +154,7 @@ void C4DLoader::load(BaseDocument* doc)
   std::vector<BaseObject*> cameras;
   for (BaseObject* object = doc->GetFirstObject(); object; object = object->GetNext())
     getCameras(object, cameras);
-  for (BaseObject* camera : cameras)
-    writeCamera(camera);
+  for (BaseObject* camera : cameras) writeCamera(camera);
 
   zelMatrix flip;
   flip.make_identity();
@@ -200,16 +166,12 @@ void C4DLoader::load(BaseDocument* doc)
 
   selectedGuids.clear();
   AtomArray* selection = AtomArray::Alloc();
-  if (selection)
-  {
+  if (selection) {
     doc->GetSelection(*selection);
-    if (selectionOnly)
-    {
-      for (Int32 i = 0; i < selection->GetCount(); ++i)
-      {
+    if (selectionOnly) {
+      for (Int32 i = 0; i < selection->GetCount(); ++i) {
         C4DAtom* atom = selection->GetIndex(i);
-        if (!atom || atom->GetType() == kTextureTagType)
-          continue;
+        if (!atom || atom->GetType() == kTextureTagType) continue;
         // Everything the host lists in a selection is a list element with an id.
         selectedGuids.insert(static_cast<BaseList2D*>(atom)->GetGUID());
       }
@@ -218,13 +180,10 @@ void C4DLoader::load(BaseDocument* doc)
   }
 
   int count = 0;
-  for (BaseObject* object = doc->GetFirstObject(); object; object = object->GetNext())
-    ++count;
-  if (count > 0)
-  {
+  for (BaseObject* object = doc->GetFirstObject(); object; object = object->GetNext()) ++count;
+  if (count > 0) {
     float share = 1.0f / static_cast<float>(count);
-    for (BaseObject* object = doc->GetFirstObject(); object; object = object->GetNext())
-    {
+    for (BaseObject* object = doc->GetFirstObject(); object; object = object->GetNext()) {
       std::vector<BaseTag*> tags(1, nullptr);
       browseHierarchy(object, tags, true, true, share, false);
     }

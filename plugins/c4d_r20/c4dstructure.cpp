@@ -29,16 +29,14 @@ const size_t kLabelSize = 1024;
 
 // The host name as UTF-8 in `label`, cut to kLabelSize - 1 bytes; `fallback` when the
 // host yields no string.
-void fillLabel(BaseList2D* item, char (&label)[kLabelSize], const char* fallback)
-{
+void fillLabel(BaseList2D* item, char (&label)[kLabelSize], const char* fallback) {
   Char* name = item->GetName().GetCStringCopy(STRINGENCODING::UTF8);
   std::strncpy(label, name ? name : fallback, kLabelSize - 1);
   label[kLabelSize - 1] = '\0';
   DeleteMem(name);
 }
 
-Int32 readInt(BaseList2D* item, Int32 id)
-{
+Int32 readInt(BaseList2D* item, Int32 id) {
   GeData data;
   item->GetParameter(DescID(id), data, DESCFLAGS_GET::NONE);
   return data.GetInt32();
@@ -46,10 +44,8 @@ Int32 readInt(BaseList2D* item, Int32 id)
 
 }  // namespace
 
-void C4DLoader::browseHierarchy(BaseObject* object, std::vector<BaseTag*> tags,
-                                bool editorVisible, bool renderVisible, float share,
-                                bool parentSelected)
-{
+void C4DLoader::browseHierarchy(BaseObject* object, std::vector<BaseTag*> tags, bool editorVisible,
+                                bool renderVisible, float share, bool parentSelected) {
   bool selected = parentSelected || selectedGuids.count(object->GetGUID()) != 0;
   const float entry = progress;
   float remaining = share;
@@ -82,36 +78,25 @@ void C4DLoader::browseHierarchy(BaseObject* object, std::vector<BaseTag*> tags,
   for (BaseTag* tag = object->GetFirstTag(); tag; tag = tag->GetNext())
     browseTag(tag, nullptr, nullptr, nullptr, tags);
 
-  if (BaseObject* deformed = object->GetDeformCache())
-  {
+  if (BaseObject* deformed = object->GetDeformCache()) {
     browseHierarchy(deformed, tags, editorOn, renderOn, remaining / 2, selected);
     remaining /= 2;
-  }
-  else if (BaseObject* cache = object->GetCache(nullptr))
-  {
+  } else if (BaseObject* cache = object->GetCache(nullptr)) {
     browseHierarchy(cache, tags, editorOn, renderOn, remaining / 2, selected);
     remaining /= 2;
-  }
-  else if (type == kPolygonObjectType)
-  {
-    if ((!selectionOnly || selected || selectedGuids.empty()) && visible && !noGeometry)
-    {
+  } else if (type == kPolygonObjectType) {
+    if ((!selectionOnly || selected || selectedGuids.empty()) && visible && !noGeometry) {
       writePolygonObject(static_cast<PolygonObject*>(object), tags, remaining / 2);
       remaining /= 2;
     }
-  }
-  else if (type == kLightType)
-  {
+  } else if (type == kLightType) {
     writeLight(label, object);
-  }
-  else if (type == kHairObjectType)
-  {
+  } else if (type == kHairObjectType) {
     writeHairObject(static_cast<HairObject*>(object), tags, remaining / 2);
   }
 
   int children = 0;
-  for (BaseObject* child = object->GetDown(); child; child = child->GetNext())
-    ++children;
+  for (BaseObject* child = object->GetDown(); child; child = child->GetNext()) ++children;
   for (BaseObject* child = object->GetDown(); child; child = child->GetNext())
     browseHierarchy(child, tags, editorOn, renderOn, remaining / children, selected);
 
@@ -126,37 +111,30 @@ void C4DLoader::browseHierarchy(BaseObject* object, std::vector<BaseTag*> tags,
 
   const float consumed = progress - entry;
   progress += share - consumed;
-  if (share - consumed > 0.00001f)
-    api->set_progress(label, progress);
+  if (share - consumed > 0.00001f) api->set_progress(label, progress);
 }
 
 void C4DLoader::browseTag(BaseTag* tag, UVWTag** uvw, NormalTag** normal,
                           std::map<std::string, SelectionTag*>* selections,
-                          std::vector<BaseTag*>& tags)
-{
+                          std::vector<BaseTag*>& tags) {
   std::string name;
-  if (Char* copy = tag->GetName().GetCStringCopy(STRINGENCODING::UTF8))
-  {
+  if (Char* copy = tag->GetName().GetCStringCopy(STRINGENCODING::UTF8)) {
     name = copy;
     DeleteMem(copy);
   }
-  switch (tag->GetType())
-  {
+  switch (tag->GetType()) {
     case kTextureTagType:
     case kHairMaterialTagType:
       tags.push_back(tag);
       break;
     case kUvwTagType:
-      if (uvw)
-        *uvw = static_cast<UVWTag*>(tag);
+      if (uvw) *uvw = static_cast<UVWTag*>(tag);
       break;
     case kNormalTagType:
-      if (normal)
-        *normal = static_cast<NormalTag*>(tag);
+      if (normal) *normal = static_cast<NormalTag*>(tag);
       break;
     case kSelectionTagType:
-      if (selections)
-        (*selections)[name] = static_cast<SelectionTag*>(tag);
+      if (selections) (*selections)[name] = static_cast<SelectionTag*>(tag);
       break;
     default:
       break;

@@ -6,8 +6,7 @@
 #include <climits>
 #include <cstring>
 
-namespace
-{
+namespace {
 
 const int32_t textureTagType = 5616;
 const int32_t restrictionParameter = 1006;
@@ -19,58 +18,49 @@ typedef maxon::Vec3<float, 1ll> Vector32;
 static_assert(sizeof(Vector32) == 3 * sizeof(float),
               "Phong normals are handed on as colour triples in place");
 
-bool layerSwitch(BaseList2D* layer, int32_t id)
-{
+bool layerSwitch(BaseList2D* layer, int32_t id) {
   GeData data;
   if (!layer->GetParameter(DescID(id), data, DESCFLAGS_GET::NONE) || data.GetType() == DA_NIL)
     return false;
   return data.GetBool();
 }
 
-inline bool isTriangle(const CPolygon& polygon)
-{
-  return polygon.c == polygon.d;
-}
+inline bool isTriangle(const CPolygon& polygon) { return polygon.c == polygon.d; }
 
-inline void appendVector(float*& out, const Vector64& v)
-{
+inline void appendVector(float*& out, const Vector64& v) {
   out[0] = static_cast<float>(v.x);
   out[1] = static_cast<float>(v.y);
   out[2] = static_cast<float>(v.z);
   out += 3;
 }
 
-inline void appendVector(float*& out, const Vector32& v)
-{
+inline void appendVector(float*& out, const Vector32& v) {
   out[0] = v.x;
   out[1] = v.y;
   out[2] = v.z;
   out += 3;
 }
 
-inline void appendUv(float*& out, const Vector64& v)
-{
+inline void appendUv(float*& out, const Vector64& v) {
   out[0] = static_cast<float>(v.x);
   out[1] = static_cast<float>(v.y);
   out += 2;
 }
 
-void setArray(zelScene_api* api, const char* name, zelType type, void* data, size_t count)
-{
+void setArray(zelScene_api* api, const char* name, zelType type, void* data, size_t count) {
   zelArray value;
   value.data = data;
   value.count = static_cast<uint32_t>(count);
   api->set_parameter(name, type, &value);
 }
 
-inline bool pointsValid(const CPolygon& polygon, int32_t pointCount)
-{
+inline bool pointsValid(const CPolygon& polygon, int32_t pointCount) {
   return polygon.a >= 0 && polygon.b >= 0 && polygon.c >= 0 && polygon.d >= 0 &&
          polygon.a < pointCount && polygon.b < pointCount && polygon.c < pointCount &&
          polygon.d < pointCount;
 }
 
-} // namespace
+}  // namespace
 
 // Writes the given polygons as one object. The list must be ascending without
 // repeats and hold no polygon written before for this object; a polygon with a
@@ -84,8 +74,7 @@ void C4DLoader::writeTriangleGroup(const char* name, const int32_t* group, size_
                                    const CPolygon* polygons, const Vector64* points,
                                    int32_t pointCount, const ZelMat& mat, UVWTag* uvwTag,
                                    const void* uvwData, NormalTag* normalTag,
-                                   const void* normalData, const Vector32* phongNormals)
-{
+                                   const void* normalData, const Vector32* phongNormals) {
   zelScene_api* api = sceneOO->get_scene_api();
   api->object_begin(name ? name : "object", true);
   api->geometry_use("triangles");
@@ -93,11 +82,9 @@ void C4DLoader::writeTriangleGroup(const char* name, const int32_t* group, size_
   size_t corners = 0;
   size_t indices = 0;
   bool quadrangleRun = count > 0 && static_cast<size_t>(group[count - 1] - group[0]) == count - 1;
-  for (size_t i = 0; i < count; ++i)
-  {
+  for (size_t i = 0; i < count; ++i) {
     const CPolygon& polygon = polygons[group[i]];
-    if (!pointsValid(polygon, pointCount))
-    {
+    if (!pointsValid(polygon, pointCount)) {
       quadrangleRun = false;
       continue;
     }
@@ -136,30 +123,25 @@ void C4DLoader::writeTriangleGroup(const char* name, const int32_t* group, size_
 
   auto vertexOf = [&](int32_t point) {
     int32_t& slot = map[point];
-    if (slot < 0)
-    {
+    if (slot < 0) {
       slot = vertexCount++;
       appendVector(vertexOut, points[point]);
     }
     return slot;
   };
 
-  for (size_t i = 0; i < count; ++i)
-  {
+  for (size_t i = 0; i < count; ++i) {
     const int32_t p = group[i];
     const CPolygon& polygon = polygons[p];
-    if (!pointsValid(polygon, pointCount))
-      continue;
+    if (!pointsValid(polygon, pointCount)) continue;
     const bool triangle = isTriangle(polygon);
-    if (uvwTag)
-    {
+    if (uvwTag) {
       if (p < uvwCount && uvwData)
         UVWTag::Get(uvwData, p, uvw);
       else
         uvw = UVWStruct();
     }
-    if (normalTag)
-    {
+    if (normalTag) {
       if (p < normalCount && normalData)
         NormalTag::Get(normalData, p, tagNormals);
       else
@@ -168,26 +150,21 @@ void C4DLoader::writeTriangleGroup(const char* name, const int32_t* group, size_
     const int32_t va = vertexOf(polygon.a);
     const int32_t vb = vertexOf(polygon.b);
     const int32_t vc = vertexOf(polygon.c);
-    if (uvwTag)
-    {
+    if (uvwTag) {
       appendUv(uvOut, uvw.a);
       appendUv(uvOut, uvw.b);
       appendUv(uvOut, uvw.c);
     }
-    if (normalTag)
-    {
+    if (normalTag) {
       appendVector(normalOut, tagNormals.a);
       appendVector(normalOut, tagNormals.b);
       appendVector(normalOut, tagNormals.c);
-    }
-    else if (phong)
-    {
+    } else if (phong) {
       appendVector(normalOut, phong[4 * static_cast<size_t>(p)]);
       appendVector(normalOut, phong[4 * static_cast<size_t>(p) + 1]);
       appendVector(normalOut, phong[4 * static_cast<size_t>(p) + 2]);
     }
-    if (triangle)
-    {
+    if (triangle) {
       triangleOut[0] = va;
       triangleOut[1] = vc;
       triangleOut[2] = vb;
@@ -197,12 +174,9 @@ void C4DLoader::writeTriangleGroup(const char* name, const int32_t* group, size_
       cornerOut[2] = n + 1;
       cornerOut += 3;
       n += 3;
-    }
-    else
-    {
+    } else {
       const int32_t vd = vertexOf(polygon.d);
-      if (uvwTag)
-        appendUv(uvOut, uvw.d);
+      if (uvwTag) appendUv(uvOut, uvw.d);
       if (normalTag)
         appendVector(normalOut, tagNormals.d);
       else if (phong)
@@ -227,16 +201,14 @@ void C4DLoader::writeTriangleGroup(const char* name, const int32_t* group, size_
 
   // Keep what was written (the storage stays) and forget this group's vertices.
   vertices.resize(static_cast<size_t>(vertexOut - vertices.data()));
-  for (size_t i = 0; i < count; ++i)
-  {
+  for (size_t i = 0; i < count; ++i) {
     const CPolygon& polygon = polygons[group[i]];
     if (pointsValid(polygon, pointCount))
       map[polygon.a] = map[polygon.b] = map[polygon.c] = map[polygon.d] = -1;
   }
 
   setArray(api, "vertices", zel_array_of(TYPE_COLOR), vertices.data(), vertices.size() / 3);
-  if ((copyNormals || phongInPlace) && corners > 0)
-  {
+  if ((copyNormals || phongInPlace) && corners > 0) {
     if (phongInPlace)
       setArray(api, "normals", zel_array_of(TYPE_COLOR),
                const_cast<Vector32*>(phongNormals + 4 * static_cast<size_t>(group[0])), corners);
@@ -245,8 +217,7 @@ void C4DLoader::writeTriangleGroup(const char* name, const int32_t* group, size_
     setArray(api, "triangles_norm", zel_array_of(TYPE_INT), trianglesNorm.data(),
              trianglesNorm.size());
   }
-  if (uvwTag && corners > 0)
-  {
+  if (uvwTag && corners > 0) {
     setArray(api, "uv_tex", zel_array_of(TYPE_FLOAT), uvTex.data(), uvTex.size());
     setArray(api, "triangles_uv", zel_array_of(TYPE_INT), trianglesNorm.data(),
              trianglesNorm.size());
@@ -257,22 +228,17 @@ void C4DLoader::writeTriangleGroup(const char* name, const int32_t* group, size_
   api->object_end();
 }
 
-void C4DLoader::writeTriangles(const char* name, std::set<int> polygonSet,
-                               const CPolygon* polygons, const maxon::Vec3<double, 1ll>* points,
-                               ZelMat mat, UVWTag* uvwTag, const void* uvwData,
-                               NormalTag* normalTag, maxon::Vec3<float, 1ll>* phongNormals,
-                               std::set<int>& usedPolygons)
-{
-  if (polygonSet.empty())
-    return;
+void C4DLoader::writeTriangles(const char* name, std::set<int> polygonSet, const CPolygon* polygons,
+                               const maxon::Vec3<double, 1ll>* points, ZelMat mat, UVWTag* uvwTag,
+                               const void* uvwData, NormalTag* normalTag,
+                               maxon::Vec3<float, 1ll>* phongNormals, std::set<int>& usedPolygons) {
+  if (polygonSet.empty()) return;
   // The point count is not given here: every point index the polygons use is taken
   // as valid.
   groupPolygons.clear();
   int64_t pointCount = 0;
-  for (int p : polygonSet)
-  {
-    if (p < 0 || !usedPolygons.insert(p).second)
-      continue;
+  for (int p : polygonSet) {
+    if (p < 0 || !usedPolygons.insert(p).second) continue;
     groupPolygons.push_back(p);
     const CPolygon& polygon = polygons[p];
     pointCount = std::max<int64_t>({pointCount, int64_t(polygon.a) + 1, int64_t(polygon.b) + 1,
@@ -284,12 +250,9 @@ void C4DLoader::writeTriangles(const char* name, std::set<int> polygonSet,
                      uvwData, normalTag, normalData, phongNormals);
 }
 
-void C4DLoader::writePolygonObject(PolygonObject* object, std::vector<BaseTag*> tags, float)
-{
-  if (!object)
-    return;
-  if (BaseList2D* layer = object->GetLayerObject(document))
-  {
+void C4DLoader::writePolygonObject(PolygonObject* object, std::vector<BaseTag*> tags, float) {
+  if (!object) return;
+  if (BaseList2D* layer = object->GetLayerObject(document)) {
     if (!layerSwitch(layer, layerViewParameter) || !layerSwitch(layer, layerRenderParameter))
       return;
   }
@@ -317,90 +280,68 @@ void C4DLoader::writePolygonObject(PolygonObject* object, std::vector<BaseTag*> 
   if (pointVertex.size() < static_cast<size_t>(std::max(pointCount, 0)))
     pointVertex.resize(pointCount, -1);
 
-  for (size_t entry = tags.size(); entry-- > 0;)
-  {
+  for (size_t entry = tags.size(); entry-- > 0;) {
     vertices.clear();
     normals.clear();
     uvTex.clear();
     triangles.clear();
     trianglesNorm.clear();
     trianglesUv.clear();
-    if (usedCount >= polygonCount)
-      break;
+    if (usedCount >= polygonCount) break;
     BaseTag* tag = tags[entry];
-    if (tag && tag->GetType() != textureTagType)
-      continue;
+    if (tag && tag->GetType() != textureTagType) continue;
 
     SelectionTag* selection = nullptr;
-    if (tag)
-    {
+    if (tag) {
       GeData data;
       tag->GetParameter(DescID(restrictionParameter), data, DESCFLAGS_GET::NONE);
       char* restriction = data.GetString().GetCStringCopy(STRINGENCODING::UTF8);
-      if (restriction)
-      {
+      if (restriction) {
         auto found = selections.find(restriction);
-        if (found != selections.end())
-          selection = found->second;
+        if (found != selections.end()) selection = found->second;
         DeleteMem(restriction);
       }
     }
 
     ZelMat mat;
     mat.color = displayColor;
-    if (tag && !getMaterial(tag, mat))
-      continue;
+    if (tag && !getMaterial(tag, mat)) continue;
 
     groupPolygons.clear();
-    if (!selection)
-    {
+    if (!selection) {
       for (int32_t p = 0; p < polygonCount; ++p)
-        if (!polygonUsed[p])
-          groupPolygons.push_back(p);
-    }
-    else
-    {
+        if (!polygonUsed[p]) groupPolygons.push_back(p);
+    } else {
       BaseSelect* select = selection->GetBaseSelect();
       const int32_t segments = select ? select->GetSegments() : 0;
-      if (segments <= 0)
-        continue;
+      if (segments <= 0) continue;
       bool ascending = true;
-      for (int32_t segment = 0; segment < segments; ++segment)
-      {
+      for (int32_t segment = 0; segment < segments; ++segment) {
         int32_t first = 0;
         int32_t last = -1;
-        if (!select->GetRange(segment, INT32_MAX, &first, &last))
-          continue;
+        if (!select->GetRange(segment, INT32_MAX, &first, &last)) continue;
         // Indices outside the object's polygons are dropped.
         first = std::max(first, 0);
         last = std::min(last, polygonCount - 1);
-        for (int32_t p = first; p <= last; ++p)
-        {
-          if (polygonUsed[p])
-            continue;
-          if (!groupPolygons.empty() && groupPolygons.back() >= p)
-            ascending = false;
+        for (int32_t p = first; p <= last; ++p) {
+          if (polygonUsed[p]) continue;
+          if (!groupPolygons.empty() && groupPolygons.back() >= p) ascending = false;
           groupPolygons.push_back(p);
         }
       }
-      if (!ascending)
-      {
+      if (!ascending) {
         std::sort(groupPolygons.begin(), groupPolygons.end());
         groupPolygons.erase(std::unique(groupPolygons.begin(), groupPolygons.end()),
                             groupPolygons.end());
       }
     }
-    if (groupPolygons.empty())
-      continue;
-    for (int32_t p : groupPolygons)
-      polygonUsed[p] = 1;
+    if (groupPolygons.empty()) continue;
+    for (int32_t p : groupPolygons) polygonUsed[p] = 1;
     usedCount += static_cast<int32_t>(groupPolygons.size());
     writeTriangleGroup(name, groupPolygons.data(), groupPolygons.size(), polygons, points,
                        pointCount, mat, uvwTag, uvwData, normalTag, normalData, phongNormals);
   }
 
-  if (phongNormals)
-    DeleteMem(phongNormals);
-  if (name)
-    DeleteMem(name);
+  if (phongNormals) DeleteMem(phongNormals);
+  if (name) DeleteMem(name);
 }

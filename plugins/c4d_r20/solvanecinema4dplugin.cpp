@@ -15,51 +15,45 @@ const Int32 kCommandEnabled = 0x40000000;
 
 }  // namespace
 
-class SolvaneCinema4DRender : public CommandData
-{
-public:
+class SolvaneCinema4DRender : public CommandData {
+ public:
   explicit SolvaneCinema4DRender(C4DLoader* loader) : loader_(loader) {}
-  Bool Execute(BaseDocument* doc) override
-  {
+  Bool Execute(BaseDocument* doc) override {
     loader_->render(doc);
     return true;
   }
   Int32 GetState(BaseDocument*) override { return kCommandEnabled; }
   Bool RestoreLayout(void*) override { return true; }
 
-private:
+ private:
   C4DLoader* loader_;
 };
 
-class SolvaneCinema4DUpdate : public CommandData
-{
-public:
+class SolvaneCinema4DUpdate : public CommandData {
+ public:
   explicit SolvaneCinema4DUpdate(C4DLoader* loader) : loader_(loader) {}
-  Bool Execute(BaseDocument* doc) override
-  {
+  Bool Execute(BaseDocument* doc) override {
     loader_->update(doc);
     return true;
   }
   Int32 GetState(BaseDocument*) override { return kCommandEnabled; }
   Bool RestoreLayout(void*) override { return true; }
 
-private:
+ private:
   C4DLoader* loader_;
 };
 
-class SolvaneCinema4DExport : public CommandData
-{
-public:
+class SolvaneCinema4DExport : public CommandData {
+ public:
   explicit SolvaneCinema4DExport(C4DLoader* loader) : loader_(loader) {}
-  Bool Execute(BaseDocument* doc) override
-  {
+  Bool Execute(BaseDocument* doc) override {
     loader_->svbExport(doc);
     return true;
   }
   Int32 GetState(BaseDocument*) override { return kCommandEnabled; }
   Bool RestoreLayout(void*) override { return true; }
 
-private:
+ private:
   C4DLoader* loader_;
 };
 
@@ -71,8 +65,7 @@ SolvaneCinema4DUpdate* updatePlugin = nullptr;
 SolvaneCinema4DExport* exportPlugin = nullptr;
 
 static Bool registerCommand(Int32 id, const char* name, const char* help, const char* icon,
-                            CommandData* command)
-{
+                            CommandData* command) {
   String hostName, hostHelp, iconFile;
   hostName.SetCString(name, -1, STRINGENCODING::UTF8);
   hostHelp.SetCString(help, -1, STRINGENCODING::UTF8);
@@ -81,29 +74,23 @@ static Bool registerCommand(Int32 id, const char* name, const char* help, const 
   return RegisterCommandPlugin(id, hostName, 0, bitmap, hostHelp, command);
 }
 
-Bool RegisterActiveObjectDlg()
-{
+Bool RegisterActiveObjectDlg() {
   loader = new C4DLoader();
   renderPlugin = NewObjClear(SolvaneCinema4DRender, loader);
   updatePlugin = NewObjClear(SolvaneCinema4DUpdate, loader);
   exportPlugin = NewObjClear(SolvaneCinema4DExport, loader);
   Bool ok = registerCommand(kRenderId, "Render", "Render in Solvane", "render.png", renderPlugin);
-  ok = registerCommand(kUpdateId, "Update", "Update Solvane scene", "update.png", updatePlugin) && ok;
+  ok = registerCommand(kUpdateId, "Update", "Update Solvane scene", "update.png", updatePlugin) &&
+       ok;
   ok = registerCommand(kExportId, "Export", "Export to .svb", "export.png", exportPlugin) && ok;
   return ok;
 }
 
-Bool PluginStart()
-{
+Bool PluginStart() {
   RegisterActiveObjectDlg();
   return true;
 }
 
-Bool PluginMessage(Int32 id, void*)
-{
-  return id == 0 || id == 1;
-}
+Bool PluginMessage(Int32 id, void*) { return id == 0 || id == 1; }
 
-void PluginEnd()
-{
-}
+void PluginEnd() {}

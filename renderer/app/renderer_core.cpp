@@ -90,8 +90,8 @@ Received RendererState::receive(std::string const& bytes, int clientId) {
     scene = svb::parse(bytes);
   } catch (svb::ParseError const& e) {
     result.reply = std::string("ERROR ") + e.what();
-    result.summary = prefix + "rejected " + name + " (" + std::to_string(bytes.size()) +
-                     " bytes): " + e.what();
+    result.summary =
+        prefix + "rejected " + name + " (" + std::to_string(bytes.size()) + " bytes): " + e.what();
     return result;
   }
 

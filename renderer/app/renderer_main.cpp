@@ -74,8 +74,7 @@ bool parseInt(char const* text, int low, int high, int& value) {
 int parseOptions(int argc, char** argv, Options& options) {
   if (char const* idle = std::getenv("SOLVANE_RENDERER_IDLE_SECONDS")) {
     if (!parseInt(idle, 1, 86400, options.idleSeconds)) {
-      std::fprintf(stderr, "solvane: SOLVANE_RENDERER_IDLE_SECONDS must be 1 to 86400: %s\n",
-                   idle);
+      std::fprintf(stderr, "solvane: SOLVANE_RENDERER_IDLE_SECONDS must be 1 to 86400: %s\n", idle);
       return 2;
     }
   }

@@ -95,10 +95,8 @@ void LiveSceneApi::set_id(int id) {
   void LiveSceneApi::signature {          \
     if (writer_) writer_->call;           \
   }
-#define ZEL_FORWARD_BOOL(signature, call)    \
-  bool LiveSceneApi::signature {             \
-    return writer_ ? writer_->call : false;  \
-  }
+#define ZEL_FORWARD_BOOL(signature, call) \
+  bool LiveSceneApi::signature { return writer_ ? writer_->call : false; }
 
 ZEL_FORWARD_VOID(install(), install())
 ZEL_FORWARD_BOOL(group_begin(char const* name, bool placed), group_begin(name, placed))
@@ -168,9 +166,7 @@ ZEL_FORWARD_BOOL(camera_modify(char const* name), camera_modify(name))
 
 zelShader* LiveSceneApi::shader_get() { return writer_ ? writer_->shader_get() : nullptr; }
 
-zelType LiveSceneApi::get_array_type() {
-  return writer_ ? writer_->get_array_type() : TYPE_STRING;
-}
+zelType LiveSceneApi::get_array_type() { return writer_ ? writer_->get_array_type() : TYPE_STRING; }
 
 zelType LiveSceneApi::get_parameter_type(char const* name) {
   return writer_ ? writer_->get_parameter_type(name) : TYPE_STRING;

@@ -56,11 +56,12 @@ std::uint32_t read_le32(const char* p) {
 }
 
 std::uint64_t read_le64(const char* p) {
-  return static_cast<std::uint64_t>(read_le32(p)) |
-         static_cast<std::uint64_t>(read_le32(p + 4)) << 32;
+  return static_cast<std::uint64_t>(read_le32(p)) | static_cast<std::uint64_t>(read_le32(p + 4))
+                                                        << 32;
 }
 
-static_assert(sizeof(float) == 4 && sizeof(double) == 8, "binary blocks hold 4-byte floats and 8-byte doubles");
+static_assert(sizeof(float) == 4 && sizeof(double) == 8,
+              "binary blocks hold 4-byte floats and 8-byte doubles");
 
 class Parser {
  public:
@@ -208,18 +209,22 @@ class Parser {
           return std::string(in_.substr(start + 1, i - start - 1));
         }
         if (in_[i] == '\n') {
-          fail_at(i, "expected '\"' to close the string opened at offset " + std::to_string(start), false);
+          fail_at(i, "expected '\"' to close the string opened at offset " + std::to_string(start),
+                  false);
         }
       }
-      fail_at(in_.size(), "expected '\"' to close the string opened at offset " + std::to_string(start), true);
+      fail_at(in_.size(),
+              "expected '\"' to close the string opened at offset " + std::to_string(start), true);
     }
     if (!string_token_here()) expected(what);
     pos_ += 2;
     std::string out;
     while (!at_end() && is_hex(in_[pos_])) {
       if (!is_hex(at(pos_ + 1))) {
-        fail_at(pos_ + 1, "expected a second hex digit in the string token at offset " + std::to_string(start),
-                pos_ + 1 >= in_.size());
+        fail_at(
+            pos_ + 1,
+            "expected a second hex digit in the string token at offset " + std::to_string(start),
+            pos_ + 1 >= in_.size());
       }
       out += static_cast<char>(hex_value(in_[pos_]) << 4 | hex_value(in_[pos_ + 1]));
       pos_ += 2;
@@ -234,7 +239,8 @@ class Parser {
     std::string out;
     while (!at_end() && is_hex(in_[pos_])) {
       if (!is_hex(at(pos_ + 1))) {
-        fail_at(pos_ + 1, "expected a second hex digit in the byte token at offset " + std::to_string(start),
+        fail_at(pos_ + 1,
+                "expected a second hex digit in the byte token at offset " + std::to_string(start),
                 pos_ + 1 >= in_.size());
       }
       out += static_cast<char>(hex_value(in_[pos_]) << 4 | hex_value(in_[pos_ + 1]));
@@ -257,7 +263,8 @@ class Parser {
       // anything else overflows to infinity; the sign stays.
       const std::string_view text(first, static_cast<std::size_t>(r.ptr - first));
       const std::size_t e = text.find_first_of("eE");
-      const bool underflow = e != std::string_view::npos && e + 1 < text.size() && text[e + 1] == '-';
+      const bool underflow =
+          e != std::string_view::npos && e + 1 < text.size() && text[e + 1] == '-';
       v = underflow ? 0.0 : HUGE_VAL;
       if (in_[p] == '-') v = -v;
     } else if (r.ec != std::errc()) {
@@ -289,10 +296,13 @@ class Parser {
     if (node.value.numbers.size() != n) {
       if (node.value.numbers.size() < n) {
         expected(std::to_string(n) + " numbers after \"" + statement + "\" (" +
-                 std::to_string(node.value.numbers.size()) + " read from offset " + std::to_string(at) + ")");
+                 std::to_string(node.value.numbers.size()) + " read from offset " +
+                 std::to_string(at) + ")");
       }
-      fail_at(at, "expected " + std::to_string(n) + " numbers after \"" + statement + "\", found " +
-                      std::to_string(node.value.numbers.size()), false);
+      fail_at(at,
+              "expected " + std::to_string(n) + " numbers after \"" + statement + "\", found " +
+                  std::to_string(node.value.numbers.size()),
+              false);
     }
   }
 
@@ -431,32 +441,41 @@ class Parser {
   void parse_binary(Array& a) {
     const std::size_t start = pos_;
     if (remaining() < kBinaryHeaderSize) {
-      fail_at(in_.size(), "expected the 8-byte header of the binary array block at offset " + std::to_string(start) +
-                              ", only " + std::to_string(remaining()) + " bytes remain", true);
+      fail_at(in_.size(),
+              "expected the 8-byte header of the binary array block at offset " +
+                  std::to_string(start) + ", only " + std::to_string(remaining()) + " bytes remain",
+              true);
     }
     if (static_cast<unsigned char>(in_[start + 1]) != kBinaryMagic[1] ||
         static_cast<unsigned char>(in_[start + 2]) != kBinaryMagic[2]) {
       fail_at(start, "expected the binary array header bytes 01 02 03", false);
     }
     const char letter = in_[start + 3];
-    if (letter != kBinaryFloat && letter != kBinaryInt && letter != kBinaryColor && letter != kBinaryDouble) {
-      fail_at(start + 3, "expected a binary array type letter (f, i, c or r), found \"" +
-                             printable(in_.substr(start + 3, 1)) + "\"", false);
+    if (letter != kBinaryFloat && letter != kBinaryInt && letter != kBinaryColor &&
+        letter != kBinaryDouble) {
+      fail_at(start + 3,
+              "expected a binary array type letter (f, i, c or r), found \"" +
+                  printable(in_.substr(start + 3, 1)) + "\"",
+              false);
     }
     const std::uint32_t count = read_le32(in_.data() + start + 4);
-    const std::uint64_t size = static_cast<std::uint64_t>(count) * (letter == kBinaryDouble ? 8u : 4u);
+    const std::uint64_t size =
+        static_cast<std::uint64_t>(count) * (letter == kBinaryDouble ? 8u : 4u);
     const std::size_t available = in_.size() - start - kBinaryHeaderSize;
     if (size > available) {
-      fail_at(start, std::string("expected ") + std::to_string(size) + " bytes of binary array data (" +
-                         std::to_string(count) + " x \"" + letter + "\"), only " + std::to_string(available) +
-                         " bytes remain", true);
+      fail_at(start,
+              std::string("expected ") + std::to_string(size) + " bytes of binary array data (" +
+                  std::to_string(count) + " x \"" + letter + "\"), only " +
+                  std::to_string(available) + " bytes remain",
+              true);
     }
     const char* p = in_.data() + start + kBinaryHeaderSize;
     a.binary = letter;
     a.binary_count = count;
     if (letter == kBinaryInt) {
       a.ints.resize(count);
-      for (std::uint32_t i = 0; i < count; ++i) a.ints[i] = static_cast<std::int32_t>(read_le32(p + 4 * i));
+      for (std::uint32_t i = 0; i < count; ++i)
+        a.ints[i] = static_cast<std::int32_t>(read_le32(p + 4 * i));
     } else if (letter == kBinaryDouble) {
       a.doubles.resize(count);
       for (std::uint32_t i = 0; i < count; ++i) {
@@ -485,7 +504,8 @@ class Parser {
     for (;;) {
       skip_space();
       if (at_end()) {
-        fail_at(pos_, "expected \"]\" to close the array opened at offset " + std::to_string(open), true);
+        fail_at(pos_, "expected \"]\" to close the array opened at offset " + std::to_string(open),
+                true);
       }
       const char c = in_[pos_];
       if (c == ']' && !after_comma) {
@@ -496,7 +516,9 @@ class Parser {
         parse_binary(a);
         skip_space();
         if (at_end()) {
-          fail_at(pos_, "expected \"]\" to close the array opened at offset " + std::to_string(open), true);
+          fail_at(pos_,
+                  "expected \"]\" to close the array opened at offset " + std::to_string(open),
+                  true);
         }
         if (cur() != ']') expected("\"]\" after the binary array block");
         ++pos_;
@@ -508,7 +530,8 @@ class Parser {
         after_element = false;
         continue;
       }
-      if (after_element) expected("\",\" or \"]\" in the array opened at offset " + std::to_string(open));
+      if (after_element)
+        expected("\",\" or \"]\" in the array opened at offset " + std::to_string(open));
       parse_element(a, scratch);
       after_comma = false;
       after_element = true;
@@ -522,8 +545,10 @@ class Parser {
     for (;;) {
       skip_space();
       if (at_end()) {
-        fail_at(pos_, "expected \"}\" to close " + describe(block) + " opened at offset " +
-                          std::to_string(block.offset), true);
+        fail_at(pos_,
+                "expected \"}\" to close " + describe(block) + " opened at offset " +
+                    std::to_string(block.offset),
+                true);
       }
       if (in_[pos_] == '}') {
         ++pos_;
@@ -558,8 +583,10 @@ class Parser {
     if (cur() != '"') expected("'\"' to open the text");
     const std::size_t close = in_.find("\"\n", open + 1);
     if (close == std::string_view::npos) {
-      fail_at(in_.size(), "expected '\"' and end of line to close the text opened at offset " +
-                              std::to_string(open), true);
+      fail_at(in_.size(),
+              "expected '\"' and end of line to close the text opened at offset " +
+                  std::to_string(open),
+              true);
     }
     node.value.kind = Value::Kind::String;
     node.value.text = std::string(in_.substr(open + 1, close - open - 1));
@@ -742,9 +769,9 @@ class Parser {
       std::size_t numbers;
     };
     static const Simple simple[] = {
-        {"version", NodeKind::Version, 1},     {"transform", NodeKind::Transform, 16},
-        {"scale", NodeKind::Scale, 3},         {"translate", NodeKind::Translate, 3},
-        {"rotate", NodeKind::Rotate, 3},       {"id", NodeKind::Id, 1},
+        {"version", NodeKind::Version, 1}, {"transform", NodeKind::Transform, 16},
+        {"scale", NodeKind::Scale, 3},     {"translate", NodeKind::Translate, 3},
+        {"rotate", NodeKind::Rotate, 3},   {"id", NodeKind::Id, 1},
         {"flags", NodeKind::Flags, 1},
     };
     for (const Simple& s : simple) {
@@ -805,11 +832,11 @@ class Parser {
       int names;
     };
     static const Named named[] = {
-        {"group", NodeKind::Group, 1},         {"object", NodeKind::Object, 1},
-        {"geometry", NodeKind::Geometry, 1},   {"animation", NodeKind::Animation, 2},
-        {"accel", NodeKind::Accel, 1},         {"light", NodeKind::Light, 1},
-        {"load", NodeKind::Module, 1},         {"output", NodeKind::Output, 3},
-        {"options", NodeKind::Options, 0},     {"image", NodeKind::Image, 0},
+        {"group", NodeKind::Group, 1},       {"object", NodeKind::Object, 1},
+        {"geometry", NodeKind::Geometry, 1}, {"animation", NodeKind::Animation, 2},
+        {"accel", NodeKind::Accel, 1},       {"light", NodeKind::Light, 1},
+        {"load", NodeKind::Module, 1},       {"output", NodeKind::Output, 3},
+        {"options", NodeKind::Options, 0},   {"image", NodeKind::Image, 0},
     };
     for (const Named& n : named) {
       if (keyword(n.word)) {
@@ -830,7 +857,8 @@ class Parser {
       out.push_back(std::move(node));
       return;
     }
-    if (cur() == '{' || cur() == ']' || cur() == ',' || cur() == static_cast<char>(kBinaryMagic[0])) {
+    if (cur() == '{' || cur() == ']' || cur() == ',' ||
+        cur() == static_cast<char>(kBinaryMagic[0])) {
       expected("a statement");
     }
     bare_parameter(node, out);

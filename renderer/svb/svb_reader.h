@@ -142,22 +142,22 @@ enum class NodeKind {
                    // names {slot word(s)}; value Shader or ShaderId
   MaterialUse,     // material "name" (no block); names {name}
   // Blocks (children hold their statements):
-  Group,     // [#define] group "name" { }
-  Object,    // [#define] object "name" { }
-  Geometry,  // geometry "kind" { }
-  Animation, // animation "name" "kind" { }; names {name, kind}
-  Accel,     // accel "name" { }
-  Light,     // light "name" { }
-  Module,    // load "name" { }
-  Matrix,    // #define matrix "name" { }
-  Material,  // [#define] material "name" { }
-  Options,   // options { }
-  Camera,    // [#modify] camera ["name"] { }; names {} or {name}
-  Image,     // image { }
-  Output,    // output "a" "b" "c" { }; names {a, b, c}
-  Shader,    // #define shader "name" "type" { }: names {name, type}
-             // #define shader N type { }:       names {type}, value ShaderId N
-             // captured "type" { } (a Value):   names {type}, anonymous
+  Group,      // [#define] group "name" { }
+  Object,     // [#define] object "name" { }
+  Geometry,   // geometry "kind" { }
+  Animation,  // animation "name" "kind" { }; names {name, kind}
+  Accel,      // accel "name" { }
+  Light,      // light "name" { }
+  Module,     // load "name" { }
+  Matrix,     // #define matrix "name" { }
+  Material,   // [#define] material "name" { }
+  Options,    // options { }
+  Camera,     // [#modify] camera ["name"] { }; names {} or {name}
+  Image,      // image { }
+  Output,     // output "a" "b" "c" { }; names {a, b, c}
+  Shader,     // #define shader "name" "type" { }: names {name, type}
+              // #define shader N type { }:       names {type}, value ShaderId N
+              // captured "type" { } (a Value):   names {type}, anonymous
 };
 
 const char* kind_name(NodeKind kind);  // "group", "parameter", ...
@@ -236,20 +236,20 @@ void walk(const Scene& scene, F&& f) {
 }
 
 struct Summary {
-  int version = -1;             // last top-level version statement, -1 when none
-  std::size_t groups = 0;       // group blocks, at every level
-  std::size_t models = 0;       // top-level groups
-  std::size_t objects = 0;      // object blocks
-  std::size_t triangles = 0;    // "triangles" index count / 3 of triangle geometry
-  std::size_t vertices = 0;     // "vertices" number count / 3 of triangle geometry
-  std::size_t curves = 0;       // "nvertices" entries of curve geometry (hair)
-  std::size_t materials = 0;    // material blocks
-  std::size_t shaders = 0;      // named, numbered and captured shaders
-  std::size_t cameras = 0;      // camera blocks
-  std::size_t lights = 0;       // light blocks plus objects with an emitting shader
-  std::size_t animations = 0;   // animation blocks
-  std::size_t modules = 0;      // module ("load") blocks
-  std::size_t statements = 0;   // every node
+  int version = -1;            // last top-level version statement, -1 when none
+  std::size_t groups = 0;      // group blocks, at every level
+  std::size_t models = 0;      // top-level groups
+  std::size_t objects = 0;     // object blocks
+  std::size_t triangles = 0;   // "triangles" index count / 3 of triangle geometry
+  std::size_t vertices = 0;    // "vertices" number count / 3 of triangle geometry
+  std::size_t curves = 0;      // "nvertices" entries of curve geometry (hair)
+  std::size_t materials = 0;   // material blocks
+  std::size_t shaders = 0;     // named, numbered and captured shaders
+  std::size_t cameras = 0;     // camera blocks
+  std::size_t lights = 0;      // light blocks plus objects with an emitting shader
+  std::size_t animations = 0;  // animation blocks
+  std::size_t modules = 0;     // module ("load") blocks
+  std::size_t statements = 0;  // every node
 };
 
 Summary summarize(const Scene& scene);

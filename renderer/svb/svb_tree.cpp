@@ -12,7 +12,8 @@ std::vector<double> Array::as_doubles() const {
   out.reserve(scalar_count());
   out.insert(out.end(), numbers.begin(), numbers.end());
   for (const Value& item : items) {
-    if (item.kind == Value::Kind::Number) out.insert(out.end(), item.numbers.begin(), item.numbers.end());
+    if (item.kind == Value::Kind::Number)
+      out.insert(out.end(), item.numbers.begin(), item.numbers.end());
   }
   out.insert(out.end(), floats.begin(), floats.end());
   out.insert(out.end(), ints.begin(), ints.end());
@@ -37,40 +38,74 @@ const Array& Value::array() const {
 
 const char* kind_name(NodeKind kind) {
   switch (kind) {
-    case NodeKind::Comment: return "comment";
-    case NodeKind::Print: return "print";
-    case NodeKind::Error: return "error";
-    case NodeKind::Version: return "version";
-    case NodeKind::Progress: return "progress";
-    case NodeKind::Attribute: return "attribute";
-    case NodeKind::Transform: return "transform";
-    case NodeKind::TransformSet: return "set transform";
-    case NodeKind::Scale: return "scale";
-    case NodeKind::Translate: return "translate";
-    case NodeKind::Rotate: return "rotate";
-    case NodeKind::Icon: return "icon";
-    case NodeKind::Id: return "id";
-    case NodeKind::Flags: return "flags";
-    case NodeKind::Render: return "render";
-    case NodeKind::Modify: return "modify";
-    case NodeKind::Parameter: return "parameter";
-    case NodeKind::Subshader: return "subshader";
-    case NodeKind::MaterialShader: return "material shader";
-    case NodeKind::MaterialUse: return "material use";
-    case NodeKind::Group: return "group";
-    case NodeKind::Object: return "object";
-    case NodeKind::Geometry: return "geometry";
-    case NodeKind::Animation: return "animation";
-    case NodeKind::Accel: return "accel";
-    case NodeKind::Light: return "light";
-    case NodeKind::Module: return "module";
-    case NodeKind::Matrix: return "matrix";
-    case NodeKind::Material: return "material";
-    case NodeKind::Options: return "options";
-    case NodeKind::Camera: return "camera";
-    case NodeKind::Image: return "image";
-    case NodeKind::Output: return "output";
-    case NodeKind::Shader: return "shader";
+    case NodeKind::Comment:
+      return "comment";
+    case NodeKind::Print:
+      return "print";
+    case NodeKind::Error:
+      return "error";
+    case NodeKind::Version:
+      return "version";
+    case NodeKind::Progress:
+      return "progress";
+    case NodeKind::Attribute:
+      return "attribute";
+    case NodeKind::Transform:
+      return "transform";
+    case NodeKind::TransformSet:
+      return "set transform";
+    case NodeKind::Scale:
+      return "scale";
+    case NodeKind::Translate:
+      return "translate";
+    case NodeKind::Rotate:
+      return "rotate";
+    case NodeKind::Icon:
+      return "icon";
+    case NodeKind::Id:
+      return "id";
+    case NodeKind::Flags:
+      return "flags";
+    case NodeKind::Render:
+      return "render";
+    case NodeKind::Modify:
+      return "modify";
+    case NodeKind::Parameter:
+      return "parameter";
+    case NodeKind::Subshader:
+      return "subshader";
+    case NodeKind::MaterialShader:
+      return "material shader";
+    case NodeKind::MaterialUse:
+      return "material use";
+    case NodeKind::Group:
+      return "group";
+    case NodeKind::Object:
+      return "object";
+    case NodeKind::Geometry:
+      return "geometry";
+    case NodeKind::Animation:
+      return "animation";
+    case NodeKind::Accel:
+      return "accel";
+    case NodeKind::Light:
+      return "light";
+    case NodeKind::Module:
+      return "module";
+    case NodeKind::Matrix:
+      return "matrix";
+    case NodeKind::Material:
+      return "material";
+    case NodeKind::Options:
+      return "options";
+    case NodeKind::Camera:
+      return "camera";
+    case NodeKind::Image:
+      return "image";
+    case NodeKind::Output:
+      return "output";
+    case NodeKind::Shader:
+      return "shader";
   }
   return "unknown";
 }
@@ -84,7 +119,8 @@ std::string_view Node::shader_type() const {
 
 const Node* Node::param(std::string_view n) const {
   for (const Node& c : children) {
-    if ((c.kind == NodeKind::Parameter || c.kind == NodeKind::Subshader) && c.name() == n) return &c;
+    if ((c.kind == NodeKind::Parameter || c.kind == NodeKind::Subshader) && c.name() == n)
+      return &c;
   }
   return nullptr;
 }
@@ -124,7 +160,8 @@ int Scene::version() const {
     if (n.kind != NodeKind::Version) continue;
     const double d = n.value.number();
     // Only a whole number in range counts; anything else is no usable version.
-    v = d >= 0 && d <= std::numeric_limits<int>::max() && d == std::floor(d) ? static_cast<int>(d) : -1;
+    v = d >= 0 && d <= std::numeric_limits<int>::max() && d == std::floor(d) ? static_cast<int>(d)
+                                                                             : -1;
   }
   return v;
 }
@@ -151,7 +188,9 @@ Summary summarize(const Scene& scene) {
   walk(scene, [&s](const Node& n) {
     ++s.statements;
     switch (n.kind) {
-      case NodeKind::Group: ++s.groups; break;
+      case NodeKind::Group:
+        ++s.groups;
+        break;
       case NodeKind::Object: {
         ++s.objects;
         bool light = false;
@@ -167,13 +206,26 @@ Summary summarize(const Scene& scene) {
           s.curves += array_scalars(n, "nvertices");
         }
         break;
-      case NodeKind::Material: ++s.materials; break;
-      case NodeKind::Shader: ++s.shaders; break;
-      case NodeKind::Camera: ++s.cameras; break;
-      case NodeKind::Light: ++s.lights; break;
-      case NodeKind::Animation: ++s.animations; break;
-      case NodeKind::Module: ++s.modules; break;
-      default: break;
+      case NodeKind::Material:
+        ++s.materials;
+        break;
+      case NodeKind::Shader:
+        ++s.shaders;
+        break;
+      case NodeKind::Camera:
+        ++s.cameras;
+        break;
+      case NodeKind::Light:
+        ++s.lights;
+        break;
+      case NodeKind::Animation:
+        ++s.animations;
+        break;
+      case NodeKind::Module:
+        ++s.modules;
+        break;
+      default:
+        break;
     }
   });
   return s;
@@ -187,12 +239,18 @@ struct Field {
 };
 
 const Field kFields[] = {
-    {"groups", &Summary::groups},         {"models", &Summary::models},
-    {"objects", &Summary::objects},       {"triangles", &Summary::triangles},
-    {"vertices", &Summary::vertices},     {"curves", &Summary::curves},
-    {"materials", &Summary::materials},   {"shaders", &Summary::shaders},
-    {"cameras", &Summary::cameras},       {"lights", &Summary::lights},
-    {"animation blocks", &Summary::animations}, {"modules", &Summary::modules},
+    {"groups", &Summary::groups},
+    {"models", &Summary::models},
+    {"objects", &Summary::objects},
+    {"triangles", &Summary::triangles},
+    {"vertices", &Summary::vertices},
+    {"curves", &Summary::curves},
+    {"materials", &Summary::materials},
+    {"shaders", &Summary::shaders},
+    {"cameras", &Summary::cameras},
+    {"lights", &Summary::lights},
+    {"animation blocks", &Summary::animations},
+    {"modules", &Summary::modules},
     {"statements", &Summary::statements},
 };
 
@@ -202,7 +260,8 @@ std::string version_text(int v) { return v < 0 ? std::string("none") : std::to_s
 
 std::string to_text(const Summary& summary) {
   std::string out = "version: " + version_text(summary.version) + "\n";
-  for (const Field& f : kFields) out += std::string(f.label) + ": " + std::to_string(summary.*f.member) + "\n";
+  for (const Field& f : kFields)
+    out += std::string(f.label) + ": " + std::to_string(summary.*f.member) + "\n";
   return out;
 }
 

@@ -132,8 +132,8 @@ Held held(RunningRenderer const& r) {
   if (!query.attach(r.processId)) return result;
   TiXmlDocument document;
   document.Parse(query.get_scene());
-  TiXmlElement* scene = document.RootElement() ? document.RootElement()->FirstChildElement()
-                                               : nullptr;
+  TiXmlElement* scene =
+      document.RootElement() ? document.RootElement()->FirstChildElement() : nullptr;
   if (!scene) return result;
   scene->QueryIntAttribute("received", &result.received);
   TiXmlElement* models = scene->FirstChildElement("models");
@@ -164,8 +164,7 @@ class LiveEndToEnd : public testing::Test {
       FAIL() << "a renderer already answers on port " << guard_.stale().front()
              << "; stop it first (it also ends by itself when idle)";
     }
-    log_ = (fs::temp_directory_path() / ("c4dhost-" + std::to_string(getpid()) + ".log"))
-               .string();
+    log_ = (fs::temp_directory_path() / ("c4dhost-" + std::to_string(getpid()) + ".log")).string();
   }
   void TearDown() override {
     guard_.stopAll();

@@ -154,11 +154,12 @@ TEST(DocumentReader, ParametersOfEveryValueKind) {
 const char kQuadAndTriangle[] = R"(
     "points": [[0, 0, 0], [1, 0, 0], [1, 1, 0], [0, 1, 0], [2, 0, 0]],
     "polygons": [[0, 1, 2, 3], [1, 4, 2]])";
-const std::string kOneTriangle = R"({"type": "polygon", "points": [[0,0,0]], "polygons": [[0,0,0]],)";
+const std::string kOneTriangle =
+    R"({"type": "polygon", "points": [[0,0,0]], "polygons": [[0,0,0]],)";
 
 TEST(DocumentReader, PolygonObjectWithItsGeometryTags) {
-  DocumentPtr doc = read(withObjects(
-      std::string(R"({"type": "polygon", "name": "Mesh", )") + kQuadAndTriangle + R"(,
+  DocumentPtr doc = read(
+      withObjects(std::string(R"({"type": "polygon", "name": "Mesh", )") + kQuadAndTriangle + R"(,
         "tags": [
           {"type": "uvw", "name": "UVW", "uvw": [[[0, 0], [1, 0], [1, 1], [0, 1, 0.5]],
                                                 [[0.5, 0], [1, 0], [1, 1]]]},
@@ -338,7 +339,8 @@ TEST(DocumentReader, AnimationTracksWithKeys) {
                      {"time": 0.5, "value": 10}]},
            {"descId": [[1100, 23], 1001], "keys": []}]})"));
   BaseObject* op = doc->GetFirstObject();
-  CTrack* pos = op->FindCTrack(DescID(DescLevel(903, DTYPE_VECTOR, 0), DescLevel(1000, DTYPE_REAL, 0)));
+  CTrack* pos =
+      op->FindCTrack(DescID(DescLevel(903, DTYPE_VECTOR, 0), DescLevel(1000, DTYPE_REAL, 0)));
   ASSERT_NE(pos, nullptr);
   EXPECT_EQ(utf8(pos->GetName()), "Slide");
   EXPECT_FALSE(param(pos, 904).GetBool());
@@ -349,7 +351,8 @@ TEST(DocumentReader, AnimationTracksWithKeys) {
   EXPECT_EQ(curve->GetKey(0)->GetInterpolation(), CINTERPOLATION::STEP);
   EXPECT_EQ(curve->GetKey(1)->GetInterpolation(), CINTERPOLATION::LINEAR);
 
-  CTrack* rot = op->FindCTrack(DescID(DescLevel(904, DTYPE_VECTOR, 0), DescLevel(1001, DTYPE_REAL, 0)));
+  CTrack* rot =
+      op->FindCTrack(DescID(DescLevel(904, DTYPE_VECTOR, 0), DescLevel(1001, DTYPE_REAL, 0)));
   ASSERT_NE(rot, nullptr);
   EXPECT_DOUBLE_EQ(rot->GetValue(doc.get(), BaseTime(0.5)), 0.5);
 
@@ -378,8 +381,7 @@ TEST(DocumentReader, TheExampleDocumentsAreWellFormed) {
   // Its folder is the examples folder, where its texture lies, also when read
   // through a relative path.
   EXPECT_EQ(utf8(demo->GetDocumentPath().GetString()), EXAMPLES_FOLDER);
-  const std::string relative =
-      std::filesystem::relative(EXAMPLES_FOLDER "/demo.json").string();
+  const std::string relative = std::filesystem::relative(EXAMPLES_FOLDER "/demo.json").string();
   ASSERT_NE(relative.front(), '/');
   demo = c4ddoc::readDocumentFile(relative);
   EXPECT_EQ(utf8(demo->GetDocumentPath().GetString()), EXAMPLES_FOLDER);
@@ -411,7 +413,8 @@ std::vector<BadFile> badFiles() {
       {"TextTooDeep", std::string(300, '['),
        "test.json: line 1, column 257: the text nests deeper than 256 levels"},
       {"FieldTwice",
-       withObjects(R"({"type": "null"}, {"type": "null", "tags": [{"type": "phong", "name": "a", "name": "b"}]})"),
+       withObjects(
+           R"({"type": "null"}, {"type": "null", "tags": [{"type": "phong", "name": "a", "name": "b"}]})"),
        "test.json: objects[1].tags[0]: the field \"name\" is given twice"},
       {"NotAnObject", "[1, 2]", "test.json: document: must be a JSON object"},
       {"NoVersion", "{}", "test.json: document: needs \"version\": 1"},
@@ -428,8 +431,7 @@ std::vector<BadFile> badFiles() {
        "test.json: objects[0].type: a type id is a positive number"},
       {"MissingType", withObjects(R"({"name": "x"})"),
        "test.json: objects[0]: needs a \"type\": a kind name or a type id"},
-      {"PolygonPointOutOfRange",
-       withObjects(R"({"type": "null"}, {"type": "null"},
+      {"PolygonPointOutOfRange", withObjects(R"({"type": "null"}, {"type": "null"},
           {"type": "polygon", "points": [[0,0,0],[0,0,0],[0,0,0],[0,0,0],[0,0,0],
                                          [0,0,0],[0,0,0],[0,0,0],[0,0,0],[0,0,0]],
            "polygons": [[0,1,2],[0,1,2],[0,1,2],[0,1,2],[0,1,2],[0,1,2],[0,1,2],[0,12,2]]})"),
@@ -446,17 +448,14 @@ std::vector<BadFile> badFiles() {
       {"PointsOnANull", withObjects(R"({"type": "null", "points": [[0, 0, 0]]})"),
        "test.json: objects[0].points: only a polygon object (type 5100) has points and "
        "polygons, not type 5140"},
-      {"SelectionOutOfRange",
-       withObjects(kOneTriangle + R"(
+      {"SelectionOutOfRange", withObjects(kOneTriangle + R"(
           "tags": [{"type": "polygonSelection", "polygons": [0, 4]}]})"),
        "test.json: objects[0].tags[0].polygons[1]: selects polygon 4, but the object has 1 "
        "polygon"},
-      {"UvwCountMismatch",
-       withObjects(kOneTriangle + R"(
+      {"UvwCountMismatch", withObjects(kOneTriangle + R"(
           "tags": [{"type": "uvw", "uvw": [[[0,0],[0,0],[0,0]], [[0,0],[0,0],[0,0]]]}]})"),
        "test.json: objects[0].tags[0].uvw: has 2 UVW entries, but the object has 1 polygon"},
-      {"UvwMissing",
-       withObjects(kOneTriangle + R"(
+      {"UvwMissing", withObjects(kOneTriangle + R"(
           "tags": [{"type": "uvw"}]})"),
        "test.json: objects[0].tags[0]: needs \"uvw\" with one entry per polygon (the object "
        "has 1 polygon)"},
@@ -465,15 +464,16 @@ std::vector<BadFile> badFiles() {
           "tags": [{"type": "uvw", "uvw": [[[0,0],[0,0],[0,0]], [[0,0],[0,0],[0,0]]]}]})"),
        "test.json: objects[0].tags[0].uvw[0]: polygon 0 is a quadrangle and needs four UVW "
        "corners, not three"},
-      {"NormalOutOfRange",
-       withObjects(kOneTriangle + R"(
+      {"NormalOutOfRange", withObjects(kOneTriangle + R"(
           "tags": [{"type": "normal", "normals": [[[0,0,1], [0,2,0], [0,0,1]]]}]})"),
        "test.json: objects[0].tags[0].normals[0][1]: a normal component lies between -1 and "
        "1, not 2"},
-      {"DanglingMaterial", withObjects(R"({"type": "null", "tags": [{"type": "texture", "material": "blue"}]})"),
+      {"DanglingMaterial",
+       withObjects(R"({"type": "null", "tags": [{"type": "texture", "material": "blue"}]})"),
        "test.json: objects[0].tags[0].material: nothing has the id \"blue\" (a material)"},
       {"MaterialIdOfAnObject",
-       withObjects(R"({"id": "box", "type": "null", "tags": [{"type": "texture", "material": "box"}]})"),
+       withObjects(
+           R"({"id": "box", "type": "null", "tags": [{"type": "texture", "material": "box"}]})"),
        "test.json: objects[0].tags[0].material: \"box\" is an object (objects[0]), not a "
        "material"},
       {"DanglingLink", withObjects(R"({"type": "null", "params": {"1010": {"link": "zz"}}})"),
@@ -501,28 +501,26 @@ std::vector<BadFile> badFiles() {
        "objects[0].tags[0].material"},
       {"ShortVector", withObjects(R"({"type": "null", "position": [1, 2]})"),
        "test.json: objects[0].position: must be an array of three numbers"},
-      {"StrandsDiffer",
-       withObjects(R"({"type": "hair", "strands": [{"points": [[0,0,0],[0,1,0]]},
+      {"StrandsDiffer", withObjects(R"({"type": "hair", "strands": [{"points": [[0,0,0],[0,1,0]]},
                                                    {"points": [[0,0,0],[0,1,0],[0,2,0]]}]})"),
        "test.json: objects[0].strands[1].points: strand 1 has 3 points, but strand 0 has 2; "
        "every strand of an object has the same number"},
       {"StrandOfOnePoint", withObjects(R"({"type": "hair", "strands": [{"points": [[0,0,0]]}]})"),
        "test.json: objects[0].strands[0].points: a strand needs at least two points"},
       {"KeysInOneMillisecond",
-       withObjects(R"({"type": "null", "tracks": [{"param": "position.x", "keys": [[1, 0], [1.0004, 2]]}]})"),
+       withObjects(
+           R"({"type": "null", "tracks": [{"param": "position.x", "keys": [[1, 0], [1.0004, 2]]}]})"),
        "test.json: objects[0].tracks[0].keys[1]: key 1 at 1.0004 s does not come after the key "
        "before it at 1 s; key times count in whole milliseconds"},
       {"UnknownTrackParameter",
        withObjects(R"({"type": "null", "tracks": [{"param": "position.w"}]})"),
        "test.json: objects[0].tracks[0].param: unknown parameter \"position.w\" (known: "
        "position.x/y/z, rotation.h/p/b, scale.x/y/z; others by \"descId\")"},
-      {"UnknownInterpolation",
-       withObjects(R"({"type": "null", "tracks": [{"param": "scale.y",
+      {"UnknownInterpolation", withObjects(R"({"type": "null", "tracks": [{"param": "scale.y",
                        "keys": [{"time": 0, "value": 1, "interpolation": "cubic"}]}]})"),
        "test.json: objects[0].tracks[0].keys[0].interpolation: unknown interpolation "
        "\"cubic\" (known: linear, step, spline)"},
-      {"DeformCacheNotPolygon",
-       withObjects(R"({"type": "cube", "deformCache": {"type": "null"}})"),
+      {"DeformCacheNotPolygon", withObjects(R"({"type": "cube", "deformCache": {"type": "null"}})"),
        "test.json: objects[0].deformCache: a deform cache is a polygon object (type 5100), "
        "not type 5140"},
       {"ChannelsOnHairMaterial",
@@ -535,8 +533,7 @@ std::vector<BadFile> badFiles() {
        "specularColor, glow, displacement, diffusion, normal; others by number)"},
       {"TimeRangeReversed", R"({"version": 1, "minTime": 2, "maxTime": 1})",
        "test.json: maxTime: the time range ends at 1 s, before it starts at 2 s"},
-      {"NoFrames", R"({"version": 1, "fps": 0})",
-       "test.json: fps: the frame rate is at least 1"},
+      {"NoFrames", R"({"version": 1, "fps": 0})", "test.json: fps: the frame rate is at least 1"},
       // Refused by the model while building: what was built so far is freed.
       {"ModelRefusesAValue",
        withObjects(R"({"type": "null", "children": [{"type": "polygon", "points": [[0,0,0]],

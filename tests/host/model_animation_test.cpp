@@ -5,22 +5,19 @@
 
 #include <cmath>
 
-namespace
-{
-DescID Component(Int32 param, Int32 component)
-{
+namespace {
+DescID Component(Int32 param, Int32 component) {
   return DescID(DescLevel(param, DTYPE_VECTOR, 0), DescLevel(component, DTYPE_REAL, 0));
 }
 
 // A track on op for the parameter id with (seconds, value) keys.
-CTrack* AddTrack(BaseList2D* op, const DescID& id, std::initializer_list<std::pair<double, double>> keys,
-                 CINTERPOLATION interpolation = CINTERPOLATION::LINEAR)
-{
+CTrack* AddTrack(BaseList2D* op, const DescID& id,
+                 std::initializer_list<std::pair<double, double>> keys,
+                 CINTERPOLATION interpolation = CINTERPOLATION::LINEAR) {
   CTrack* track = CTrack::Alloc(op, id);
   op->InsertTrackSorted(track);
   CCurve* curve = track->GetCurve();
-  for (const auto& k : keys)
-  {
+  for (const auto& k : keys) {
     CKey* key = curve->AddKey(BaseTime(k.first));
     key->SetValue(curve, k.second);
     key->SetInterpolation(curve, interpolation);
@@ -29,8 +26,7 @@ CTrack* AddTrack(BaseList2D* op, const DescID& id, std::initializer_list<std::pa
 }
 }  // namespace
 
-TEST(BaseTime, MillisecondsFramesAndOrder)
-{
+TEST(BaseTime, MillisecondsFramesAndOrder) {
   const BaseTime third(1.0 / 3.0);
   EXPECT_DOUBLE_EQ(third.GetNumerator(), 333.0);
   EXPECT_DOUBLE_EQ(third.GetDenominator(), 1000.0);
@@ -54,16 +50,16 @@ TEST(BaseTime, MillisecondsFramesAndOrder)
   EXPECT_TRUE(BaseTime(1, 3) + BaseTime(1, 6) == BaseTime(0.5));
 }
 
-TEST(Curves, LinearStepAndSplineKeys)
-{
+TEST(Curves, LinearStepAndSplineKeys) {
   AutoAlloc<BaseDocument> doc;
   BaseObject* op = BaseObject::Alloc(Onull);
   doc->InsertObject(op, nullptr, nullptr);
-  CTrack* linear = AddTrack(op, Component(ID_BASEOBJECT_REL_POSITION, VECTOR_X), {{1.0, 10.0}, {3.0, 30.0}});
-  CTrack* step = AddTrack(op, Component(ID_BASEOBJECT_REL_POSITION, VECTOR_Y), {{1.0, 10.0}, {3.0, 30.0}},
-                          CINTERPOLATION::STEP);
-  CTrack* spline = AddTrack(op, Component(ID_BASEOBJECT_REL_POSITION, VECTOR_Z), {{0.0, 0.0}, {1.0, 8.0}},
-                            CINTERPOLATION::SPLINE);
+  CTrack* linear =
+      AddTrack(op, Component(ID_BASEOBJECT_REL_POSITION, VECTOR_X), {{1.0, 10.0}, {3.0, 30.0}});
+  CTrack* step = AddTrack(op, Component(ID_BASEOBJECT_REL_POSITION, VECTOR_Y),
+                          {{1.0, 10.0}, {3.0, 30.0}}, CINTERPOLATION::STEP);
+  CTrack* spline = AddTrack(op, Component(ID_BASEOBJECT_REL_POSITION, VECTOR_Z),
+                            {{0.0, 0.0}, {1.0, 8.0}}, CINTERPOLATION::SPLINE);
   EXPECT_DOUBLE_EQ(linear->GetValue(doc, BaseTime(2.0)), 20.0);
   // Outside the keys the end values hold.
   EXPECT_DOUBLE_EQ(linear->GetValue(doc, BaseTime(0.0)), 10.0);
@@ -90,8 +86,7 @@ TEST(Curves, LinearStepAndSplineKeys)
   EXPECT_DOUBLE_EQ(curve->GetValue(BaseTime(2.5)), 15.0);
 }
 
-TEST(Tracks, OrderedByIdAndFound)
-{
+TEST(Tracks, OrderedByIdAndFound) {
   AutoAlloc<BaseDocument> doc;
   BaseObject* op = BaseObject::Alloc(Onull);
   doc->InsertObject(op, nullptr, nullptr);
@@ -108,8 +103,7 @@ TEST(Tracks, OrderedByIdAndFound)
   EXPECT_TRUE(on.GetBool());  // on until switched off
 }
 
-TEST(ExecutePasses, AnimatedValuesFollowTheTime)
-{
+TEST(ExecutePasses, AnimatedValuesFollowTheTime) {
   AutoAlloc<BaseDocument> doc;
   BaseObject* parent = BaseObject::Alloc(Onull);
   BaseObject* op = BaseObject::Alloc(Onull);
@@ -119,7 +113,8 @@ TEST(ExecutePasses, AnimatedValuesFollowTheTime)
   AddTrack(op, Component(ID_BASEOBJECT_REL_POSITION, VECTOR_X), {{0.0, 0.0}, {2.0, 100.0}});
   AddTrack(op, Component(ID_BASEOBJECT_REL_SCALE, VECTOR_Y), {{0.0, 1.0}, {2.0, 3.0}});
   AddTrack(parent, Component(ID_BASEOBJECT_REL_ROTATION, VECTOR_X), {{0.0, 0.0}, {2.0, PI}});
-  CTrack* muted = AddTrack(op, Component(ID_BASEOBJECT_REL_POSITION, VECTOR_Z), {{0.0, 7.0}, {2.0, 9.0}});
+  CTrack* muted =
+      AddTrack(op, Component(ID_BASEOBJECT_REL_POSITION, VECTOR_Z), {{0.0, 7.0}, {2.0, 9.0}});
   muted->SetParameter(DescID(ID_CTRACK_ANIMOFF), GeData(Int32(0)), DESCFLAGS_SET::NONE);
   // Float parameters and cache objects are animated too; integers are not overwritten.
   BaseContainer* bc = op->GetDataInstance();

@@ -7,20 +7,16 @@
 #include <memory>
 #include <string>
 
-namespace
-{
-struct MemDeleter
-{
-  void operator()(Vector32* p) const
-  {
+namespace {
+struct MemDeleter {
+  void operator()(Vector32* p) const {
     Vector32* q = p;
     DeleteMem(q);
   }
 };
 using Normals = std::unique_ptr<Vector32, MemDeleter>;
 
-void ExpectVec(const Vector32& v, double x, double y, double z)
-{
+void ExpectVec(const Vector32& v, double x, double y, double z) {
   EXPECT_NEAR(v.x, x, 1e-6);
   EXPECT_NEAR(v.y, y, 1e-6);
   EXPECT_NEAR(v.z, z, 1e-6);
@@ -29,8 +25,7 @@ void ExpectVec(const Vector32& v, double x, double y, double z)
 // Two unit quads sharing the edge of points 1 and 2 (x = 1), folded by
 // foldDegrees: the first lies in the xz plane facing +y, the second is
 // turned about the shared edge.
-PolygonObject* FoldedQuads(BaseDocument* doc, double foldDegrees)
-{
+PolygonObject* FoldedQuads(BaseDocument* doc, double foldDegrees) {
   PolygonObject* op = PolygonObject::Alloc(6, 2);
   doc->InsertObject(op, nullptr, nullptr);
   Vector* p = op->GetPointW();
@@ -48,8 +43,7 @@ PolygonObject* FoldedQuads(BaseDocument* doc, double foldDegrees)
 }
 }  // namespace
 
-TEST(PhongNormals, NoneWithoutAPhongTagAndFaceNormalsOnAFlatMesh)
-{
+TEST(PhongNormals, NoneWithoutAPhongTagAndFaceNormalsOnAFlatMesh) {
   AutoAlloc<BaseDocument> doc;
   PolygonObject* op = FoldedQuads(doc, 0);
   op->MakeTag(Ttexture);
@@ -57,12 +51,10 @@ TEST(PhongNormals, NoneWithoutAPhongTagAndFaceNormalsOnAFlatMesh)
   op->MakeTag(Tphong);
   Normals n(op->CreatePhongNormals());
   ASSERT_NE(n, nullptr);
-  for (int i = 0; i < 8; ++i)
-    ExpectVec(n.get()[i], 0, 1, 0);
+  for (int i = 0; i < 8; ++i) ExpectVec(n.get()[i], 0, 1, 0);
 }
 
-TEST(PhongNormals, SmoothingFollowsTheAngleLimit)
-{
+TEST(PhongNormals, SmoothingFollowsTheAngleLimit) {
   AutoAlloc<BaseDocument> doc;
   // Folded up by 90 degrees: the second face points to -x.
   PolygonObject* op = FoldedQuads(doc, 90);
@@ -74,7 +66,7 @@ TEST(PhongNormals, SmoothingFollowsTheAngleLimit)
     Normals n(op->CreatePhongNormals());
     ASSERT_NE(n, nullptr);
     // 90 degrees is over the limit: every corner keeps its face normal.
-    ExpectVec(n.get()[2], 0, 1, 0);  // polygon 0, corner c (point 2, shared)
+    ExpectVec(n.get()[2], 0, 1, 0);   // polygon 0, corner c (point 2, shared)
     ExpectVec(n.get()[4], -1, 0, 0);  // polygon 1, corner a (point 1, shared)
   }
   const double h = std::sqrt(0.5);
@@ -94,8 +86,7 @@ TEST(PhongNormals, SmoothingFollowsTheAngleLimit)
   }
 }
 
-TEST(PhongNormals, TrianglesFillTheFourthSlotAndBadIndicesAreSkipped)
-{
+TEST(PhongNormals, TrianglesFillTheFourthSlotAndBadIndicesAreSkipped) {
   AutoAlloc<BaseDocument> doc;
   PolygonObject* op = PolygonObject::Alloc(3, 2);
   doc->InsertObject(op, nullptr, nullptr);
@@ -108,14 +99,11 @@ TEST(PhongNormals, TrianglesFillTheFourthSlotAndBadIndicesAreSkipped)
   op->MakeTag(Tphong);
   Normals n(op->CreatePhongNormals());
   ASSERT_NE(n, nullptr);
-  for (int i = 0; i < 4; ++i)
-    ExpectVec(n.get()[i], 0, 1, 0);
-  for (int i = 4; i < 8; ++i)
-    ExpectVec(n.get()[i], 0, 0, 0);
+  for (int i = 0; i < 4; ++i) ExpectVec(n.get()[i], 0, 1, 0);
+  for (int i = 4; i < 8; ++i) ExpectVec(n.get()[i], 0, 0, 0);
 }
 
-TEST(BaseSelect, SegmentsRangesAndEdits)
-{
+TEST(BaseSelect, SegmentsRangesAndEdits) {
   AutoAlloc<BaseSelect> sel;
   sel->Select(5);
   sel->Select(3);
@@ -147,8 +135,7 @@ TEST(BaseSelect, SegmentsRangesAndEdits)
   EXPECT_EQ(sel->GetCount(), 0);
 }
 
-TEST(Tags, UvwAndNormalData)
-{
+TEST(Tags, UvwAndNormalData) {
   AutoAlloc<BaseDocument> doc;
   PolygonObject* op = PolygonObject::Alloc(4, 2);
   doc->InsertObject(op, nullptr, nullptr);
@@ -160,7 +147,8 @@ TEST(Tags, UvwAndNormalData)
   op->InsertTag(normals, uvw);
   EXPECT_EQ(op->GetLastTag(), normals);
   // Kept as 16-bit values of component * 32000.
-  normals->SetSlow(0, NormalStruct(Vector(0.5, -1, 0), Vector(0.123456, 0, 1), Vector(2, -2, 0), Vector()));
+  normals->SetSlow(
+      0, NormalStruct(Vector(0.5, -1, 0), Vector(0.123456, 0, 1), Vector(2, -2, 0), Vector()));
   NormalStruct ns;
   NormalTag::Get(normals->GetDataAddressR(), 0, ns);
   EXPECT_DOUBLE_EQ(ns.a.x, 0.5);
@@ -170,8 +158,7 @@ TEST(Tags, UvwAndNormalData)
   EXPECT_DOUBLE_EQ(ns.c.y, -32768.0 / 32000.0);
 }
 
-TEST(Hair, GeneratedStrandsAreInWorldSpace)
-{
+TEST(Hair, GeneratedStrandsAreInWorldSpace) {
   AutoAlloc<BaseDocument> doc;
   BaseObject* parent = BaseObject::Alloc(Onull);
   doc->InsertObject(parent, nullptr, nullptr);
@@ -186,8 +173,7 @@ TEST(Hair, GeneratedStrandsAreInWorldSpace)
   HairGuides* stored = HairGuides::Alloc(2, 2);
   ASSERT_EQ(stored->GetPointCount(), 6);  // two strands of two segments
   Vector* p = stored->GetPoints();
-  for (int i = 0; i < 6; ++i)
-    p[i] = Vector(0, i, 0);
+  for (int i = 0; i < 6; ++i) p[i] = Vector(0, i, 0);
   stored->SetRootUV(1, Vector(0.25, 0.75, 0));
   hair->SetGuides(stored);
 

@@ -5,25 +5,21 @@
 
 #include <cmath>
 
-namespace
-{
+namespace {
 constexpr double kEps = 1e-9;
 const double kDeg = PI / 180.0;
 
-void ExpectVec(const Vector& actual, double x, double y, double z)
-{
+void ExpectVec(const Vector& actual, double x, double y, double z) {
   EXPECT_NEAR(actual.x, x, kEps);
   EXPECT_NEAR(actual.y, y, kEps);
   EXPECT_NEAR(actual.z, z, kEps);
 }
 
-void ExpectVec(const Vector& actual, const Vector& expected)
-{
+void ExpectVec(const Vector& actual, const Vector& expected) {
   ExpectVec(actual, expected.x, expected.y, expected.z);
 }
 
-void ExpectMatrix(const Matrix& a, const Matrix& b)
-{
+void ExpectMatrix(const Matrix& a, const Matrix& b) {
   ExpectVec(a.off, b.off);
   ExpectVec(a.sqmat.v1, b.sqmat.v1);
   ExpectVec(a.sqmat.v2, b.sqmat.v2);
@@ -31,25 +27,22 @@ void ExpectMatrix(const Matrix& a, const Matrix& b)
 }
 
 // Single-axis rotations of a point, written out as the host's formulas.
-Vector TurnX(const Vector& p, double w)
-{
+Vector TurnX(const Vector& p, double w) {
   return Vector(p.x, p.y * std::cos(w) + p.z * std::sin(w), -p.y * std::sin(w) + p.z * std::cos(w));
 }
-Vector TurnY(const Vector& p, double w)
-{
+Vector TurnY(const Vector& p, double w) {
   return Vector(p.x * std::cos(w) - p.z * std::sin(w), p.y, p.x * std::sin(w) + p.z * std::cos(w));
 }
-Vector TurnZ(const Vector& p, double w)
-{
+Vector TurnZ(const Vector& p, double w) {
   return Vector(p.x * std::cos(w) + p.y * std::sin(w), -p.x * std::sin(w) + p.y * std::cos(w), p.z);
 }
 }  // namespace
 
-TEST(Matrix, PointTransformMoveScaleAndProducts)
-{
-  ExpectMatrix(Matrix(), Matrix(Vector(0, 0, 0), Vector(1, 0, 0), Vector(0, 1, 0), Vector(0, 0, 1)));
+TEST(Matrix, PointTransformMoveScaleAndProducts) {
+  ExpectMatrix(Matrix(),
+               Matrix(Vector(0, 0, 0), Vector(1, 0, 0), Vector(0, 1, 0), Vector(0, 0, 1)));
   const Matrix m(Vector(10, 20, 30), Vector(1, 2, 0), Vector(0, 1, 0), Vector(0, 0, 2));
-  ExpectVec(m * Vector(1, 2, 3), 11, 24, 36);       // off + v1*1 + v2*2 + v3*3
+  ExpectVec(m * Vector(1, 2, 3), 11, 24, 36);     // off + v1*1 + v2*2 + v3*3
   ExpectVec(m.sqmat * Vector(1, 2, 3), 1, 4, 6);  // directions leave the offset out
 
   const Matrix move = MatrixMove(Vector(1, 2, 3));
@@ -57,18 +50,20 @@ TEST(Matrix, PointTransformMoveScaleAndProducts)
   ExpectMatrix(move, Matrix(Vector(1, 2, 3), Vector(1, 0, 0), Vector(0, 1, 0), Vector(0, 0, 1)));
   ExpectMatrix(scale, Matrix(Vector(), Vector(2, 0, 0), Vector(0, 3, 0), Vector(0, 0, 4)));
   // The left factor applies after the right one.
-  ExpectMatrix(move * scale, Matrix(Vector(1, 2, 3), Vector(2, 0, 0), Vector(0, 3, 0), Vector(0, 0, 4)));
+  ExpectMatrix(move * scale,
+               Matrix(Vector(1, 2, 3), Vector(2, 0, 0), Vector(0, 3, 0), Vector(0, 0, 4)));
   ExpectVec((scale * move) * Vector(1, 1, 1), 4, 9, 16);
 }
 
-TEST(Matrix, Inverses)
-{
+TEST(Matrix, Inverses) {
   ExpectMatrix(~MatrixMove(Vector(1, -2, 3)), MatrixMove(Vector(-1, 2, -3)));
   ExpectMatrix(~MatrixScale(Vector(2, 4, 8)), MatrixScale(Vector(0.5, 0.25, 0.125)));
   // A shear x' = x + y with an offset: inverse x = x' - y', offset undone.
   const Matrix shear(Vector(5, 0, 0), Vector(1, 0, 0), Vector(1, 1, 0), Vector(0, 0, 1));
-  ExpectMatrix(~shear, Matrix(Vector(-5, 0, 0), Vector(1, 0, 0), Vector(-1, 1, 0), Vector(0, 0, 1)));
-  const Matrix general = MatrixMove(Vector(3, -1, 7)) * HPBToMatrix(Vector(0.3, -1.1, 2.0), ROTATIONORDER::HPB) *
+  ExpectMatrix(~shear,
+               Matrix(Vector(-5, 0, 0), Vector(1, 0, 0), Vector(-1, 1, 0), Vector(0, 0, 1)));
+  const Matrix general = MatrixMove(Vector(3, -1, 7)) *
+                         HPBToMatrix(Vector(0.3, -1.1, 2.0), ROTATIONORDER::HPB) *
                          MatrixScale(Vector(2, 0.5, 3));
   ExpectMatrix(general * ~general, Matrix());
   ExpectMatrix(~general * general, Matrix());
@@ -76,8 +71,7 @@ TEST(Matrix, Inverses)
   ExpectMatrix(~(MatrixMove(Vector(4, 5, 6)) * MatrixScale(Vector(1, 1, 0))), Matrix());
 }
 
-TEST(Rotation, QuarterTurnsAreLeftHandedAndShowTheOrderOfAxes)
-{
+TEST(Rotation, QuarterTurnsAreLeftHandedAndShowTheOrderOfAxes) {
   const double q = 90 * kDeg;
   ExpectVec(MatrixRotX(q) * Vector(0, 1, 0), 0, 0, -1);
   ExpectVec(MatrixRotY(q) * Vector(1, 0, 0), 0, 0, 1);
@@ -93,21 +87,19 @@ TEST(Rotation, QuarterTurnsAreLeftHandedAndShowTheOrderOfAxes)
   ExpectVec(HPBToMatrix(Vector(0, q, 0), ROTATIONORDER::HPB) * Vector(0, 1, 0), 0, 0, -1);
 }
 
-TEST(Rotation, EveryOrderAppliesItsAxesInSequence)
-{
+TEST(Rotation, EveryOrderAppliesItsAxesInSequence) {
   const Vector angles(0.4, -0.9, 1.3);
   const Vector p(1.5, -2.0, 0.75);
-  struct Case
-  {
+  struct Case {
     ROTATIONORDER order;
     const char* sequence;
   };
   const Case cases[] = {
-    {ROTATIONORDER::YXZGLOBAL, "YXZ"}, {ROTATIONORDER::YZXGLOBAL, "YZX"}, {ROTATIONORDER::ZYXGLOBAL, "ZYX"},
-    {ROTATIONORDER::ZXYGLOBAL, "ZXY"}, {ROTATIONORDER::XZYGLOBAL, "XZY"}, {ROTATIONORDER::XYZGLOBAL, "XYZ"},
+      {ROTATIONORDER::YXZGLOBAL, "YXZ"}, {ROTATIONORDER::YZXGLOBAL, "YZX"},
+      {ROTATIONORDER::ZYXGLOBAL, "ZYX"}, {ROTATIONORDER::ZXYGLOBAL, "ZXY"},
+      {ROTATIONORDER::XZYGLOBAL, "XZY"}, {ROTATIONORDER::XYZGLOBAL, "XYZ"},
   };
-  for (const Case& c : cases)
-  {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.sequence);
     Vector q = p;
     for (const char* s = c.sequence; *s; ++s)
@@ -117,7 +109,9 @@ TEST(Rotation, EveryOrderAppliesItsAxesInSequence)
     ExpectVec(m.off, 0, 0, 0);
   }
   // HPB: bank (Z) first, then pitch (X), then heading (Y).
-  ExpectVec(HPBToMatrix(angles, ROTATIONORDER::HPB) * p, TurnY(TurnX(TurnZ(p, angles.z), angles.y), angles.x));
+  ExpectVec(HPBToMatrix(angles, ROTATIONORDER::HPB) * p,
+            TurnY(TurnX(TurnZ(p, angles.z), angles.y), angles.x));
   // An order the host does not have reads as ZXYGLOBAL.
-  ExpectMatrix(HPBToMatrix(angles, ROTATIONORDER(9)), HPBToMatrix(angles, ROTATIONORDER::ZXYGLOBAL));
+  ExpectMatrix(HPBToMatrix(angles, ROTATIONORDER(9)),
+               HPBToMatrix(angles, ROTATIONORDER::ZXYGLOBAL));
 }

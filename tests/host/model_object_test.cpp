@@ -4,34 +4,29 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 const double kDeg = PI / 180.0;
 
-void ExpectVec(const Vector& actual, double x, double y, double z)
-{
+void ExpectVec(const Vector& actual, double x, double y, double z) {
   EXPECT_NEAR(actual.x, x, 1e-9);
   EXPECT_NEAR(actual.y, y, 1e-9);
   EXPECT_NEAR(actual.z, z, 1e-9);
 }
 
-GeData Read(C4DAtom* atom, const DescID& id, bool expectFound = true)
-{
+GeData Read(C4DAtom* atom, const DescID& id, bool expectFound = true) {
   GeData d;
   EXPECT_EQ(atom->GetParameter(id, d, DESCFLAGS_GET::NONE), expectFound);
   return d;
 }
 
-BaseObject* AddObject(BaseDocument* doc, Int32 type, BaseObject* parent = nullptr)
-{
+BaseObject* AddObject(BaseDocument* doc, Int32 type, BaseObject* parent = nullptr) {
   BaseObject* op = BaseObject::Alloc(type);
   doc->InsertObject(op, parent, nullptr);
   return op;
 }
 }  // namespace
 
-TEST(ObjectMatrices, LocalMatrixUsesTheObjectsRotationOrder)
-{
+TEST(ObjectMatrices, LocalMatrixUsesTheObjectsRotationOrder) {
   AutoAlloc<BaseDocument> doc;
   BaseObject* op = AddObject(doc, Onull);
   op->SetRelPos(Vector(10, 0, 0));
@@ -46,8 +41,7 @@ TEST(ObjectMatrices, LocalMatrixUsesTheObjectsRotationOrder)
   ExpectVec(op->GetMl() * Vector(1, 0, 0), 10, 2, 0);
 }
 
-TEST(ObjectMatrices, GlobalMatrixMultipliesDownTheTree)
-{
+TEST(ObjectMatrices, GlobalMatrixMultipliesDownTheTree) {
   AutoAlloc<BaseDocument> doc;
   BaseObject* parent = AddObject(doc, Onull);
   BaseObject* child = AddObject(doc, Onull, parent);
@@ -72,8 +66,7 @@ TEST(ObjectMatrices, GlobalMatrixMultipliesDownTheTree)
   ExpectVec(grandchild->GetUpMg().off, 0, 270.7106781186548, -70.71067811865476);
 }
 
-TEST(ObjectMatrices, CacheObjectsHangFromTheirGenerator)
-{
+TEST(ObjectMatrices, CacheObjectsHangFromTheirGenerator) {
   AutoAlloc<BaseDocument> doc;
   BaseObject* generator = AddObject(doc, Ocube);
   generator->SetRelPos(Vector(5, 0, 0));
@@ -94,15 +87,15 @@ TEST(ObjectMatrices, CacheObjectsHangFromTheirGenerator)
   EXPECT_EQ(generator->GetCache(), nullptr);
 }
 
-TEST(Parameters, TransformParametersAndComponents)
-{
+TEST(Parameters, TransformParametersAndComponents) {
   AutoAlloc<BaseDocument> doc;
   BaseObject* op = AddObject(doc, Onull);
   op->SetRelPos(Vector(1, 2, 3));
   GeData d = Read(op, DescID(ID_BASEOBJECT_REL_POSITION));
   EXPECT_EQ(d.GetType(), DA_VECTOR);
   ExpectVec(d.GetVector(), 1, 2, 3);
-  d = Read(op, DescID(DescLevel(ID_BASEOBJECT_REL_POSITION, DTYPE_VECTOR, 0), DescLevel(VECTOR_Y, DTYPE_REAL, 0)));
+  d = Read(op, DescID(DescLevel(ID_BASEOBJECT_REL_POSITION, DTYPE_VECTOR, 0),
+                      DescLevel(VECTOR_Y, DTYPE_REAL, 0)));
   EXPECT_EQ(d.GetType(), DA_REAL);
   EXPECT_DOUBLE_EQ(d.GetFloat(), 2.0);
 
@@ -110,24 +103,27 @@ TEST(Parameters, TransformParametersAndComponents)
   EXPECT_TRUE(op->SetParameter(scaleZ, GeData(4.0), DESCFLAGS_SET::NONE));
   ExpectVec(op->GetRelScale(), 1, 1, 4);
   EXPECT_FALSE(op->SetParameter(scaleZ, GeData(String("x")), DESCFLAGS_SET::NONE));
-  EXPECT_FALSE(op->SetParameter(DescID(ID_BASEOBJECT_REL_POSITION), GeData(1.0), DESCFLAGS_SET::NONE));
+  EXPECT_FALSE(
+      op->SetParameter(DescID(ID_BASEOBJECT_REL_POSITION), GeData(1.0), DESCFLAGS_SET::NONE));
 
   EXPECT_EQ(Read(op, DescID(ID_BASEOBJECT_ROTATION_ORDER)).GetInt32(), 6);
-  EXPECT_TRUE(op->SetParameter(DescID(ID_BASEOBJECT_ROTATION_ORDER), GeData(Int32(2)), DESCFLAGS_SET::NONE));
+  EXPECT_TRUE(op->SetParameter(DescID(ID_BASEOBJECT_ROTATION_ORDER), GeData(Int32(2)),
+                               DESCFLAGS_SET::NONE));
   EXPECT_EQ(op->GetRotationOrder(), ROTATIONORDER::ZYXGLOBAL);
-  EXPECT_FALSE(op->SetParameter(DescID(ID_BASEOBJECT_ROTATION_ORDER), GeData(Int32(7)), DESCFLAGS_SET::NONE));
-
+  EXPECT_FALSE(op->SetParameter(DescID(ID_BASEOBJECT_ROTATION_ORDER), GeData(Int32(7)),
+                                DESCFLAGS_SET::NONE));
 
   // Only layers can be linked as a layer.
   LayerObject* layer = LayerObject::Alloc();
   doc->InsertLayer(layer);
-  EXPECT_TRUE(op->SetParameter(DescID(ID_LAYER_LINK), GeData(static_cast<BaseList2D*>(layer)), DESCFLAGS_SET::NONE));
+  EXPECT_TRUE(op->SetParameter(DescID(ID_LAYER_LINK), GeData(static_cast<BaseList2D*>(layer)),
+                               DESCFLAGS_SET::NONE));
   EXPECT_EQ(op->GetLayerObject(doc), layer);
-  EXPECT_FALSE(op->SetParameter(DescID(ID_LAYER_LINK), GeData(static_cast<BaseList2D*>(op)), DESCFLAGS_SET::NONE));
+  EXPECT_FALSE(op->SetParameter(DescID(ID_LAYER_LINK), GeData(static_cast<BaseList2D*>(op)),
+                                DESCFLAGS_SET::NONE));
 }
 
-TEST(Parameters, ReadsTellWhetherTheyFoundAValue)
-{
+TEST(Parameters, ReadsTellWhetherTheyFoundAValue) {
   AutoAlloc<BaseDocument> doc;
   BaseObject* light = AddObject(doc, Olight);
   BaseContainer* bc = light->GetDataInstance();
@@ -148,22 +144,23 @@ TEST(Parameters, ReadsTellWhetherTheyFoundAValue)
   // A copy of the value owns its own gradient.
   GeData copy = grad;
   gradient->FlushKnots();
-  EXPECT_EQ(static_cast<Gradient*>(copy.GetCustomDataType(CUSTOMDATATYPE_GRADIENT))->GetKnotCount(), 1);
+  EXPECT_EQ(static_cast<Gradient*>(copy.GetCustomDataType(CUSTOMDATATYPE_GRADIENT))->GetKnotCount(),
+            1);
 
   // Unknown ids fail and leave the value empty, whatever it held.
   GeData d(Int32(5));
   EXPECT_FALSE(light->GetParameter(DescID(777), d, DESCFLAGS_GET::NONE));
   EXPECT_EQ(d.GetType(), DA_NIL);
   // A vector component of a value that is not a vector does not exist.
-  EXPECT_FALSE(light->GetParameter(DescID(DescLevel(90002), DescLevel(VECTOR_X)), d, DESCFLAGS_GET::NONE));
+  EXPECT_FALSE(
+      light->GetParameter(DescID(DescLevel(90002), DescLevel(VECTOR_X)), d, DESCFLAGS_GET::NONE));
   // Getters of another kind give that kind's zero; numbers convert.
   EXPECT_EQ(Read(light, DescID(90000)).GetInt32(), 0);
   EXPECT_DOUBLE_EQ(Read(light, DescID(90002)).GetFloat(), 8.0);
   EXPECT_EQ(Read(light, DescID(90002)).GetString(), String());
 }
 
-TEST(Materials, ShadersAndTextureTags)
-{
+TEST(Materials, ShadersAndTextureTags) {
   AutoAlloc<BaseDocument> doc;
   Material* mat = Material::Alloc();
   mat->SetName(String("Wood"));
@@ -187,15 +184,15 @@ TEST(Materials, ShadersAndTextureTags)
   EXPECT_EQ(Read(tag, DescID(TEXTURETAG_MATERIAL)).GetLink(doc), mat);
   EXPECT_DOUBLE_EQ(Read(tag, DescID(TEXTURETAG_LENGTHX)).GetFloat(), 1.0);  // the host's default
   tag->SetParameter(DescID(TEXTURETAG_POSITION), GeData(Vector(1, 2, 3)), DESCFLAGS_SET::NONE);
-  tag->SetParameter(DescID(TEXTURETAG_ROTATION), GeData(Vector(90 * kDeg, 0, 0)), DESCFLAGS_SET::NONE);
+  tag->SetParameter(DescID(TEXTURETAG_ROTATION), GeData(Vector(90 * kDeg, 0, 0)),
+                    DESCFLAGS_SET::NONE);
   tag->SetParameter(DescID(TEXTURETAG_SIZE), GeData(Vector(2, 3, 4)), DESCFLAGS_SET::NONE);
   // (1,0,0) scaled to (2,0,0), heading 90 turns it to (0,0,2), then moved.
   ExpectVec(tag->GetMl() * Vector(1, 0, 0), 1, 2, 5);
   ExpectVec(tag->GetMl() * Vector(0, 1, 0), 1, 5, 3);
 }
 
-TEST(Selection, SelectedObjectsAndTagsInTreeOrder)
-{
+TEST(Selection, SelectedObjectsAndTagsInTreeOrder) {
   AutoAlloc<BaseDocument> doc;
   BaseObject* a = AddObject(doc, Onull);
   BaseObject* c = BaseObject::Alloc(Onull);
@@ -228,8 +225,7 @@ TEST(Selection, SelectedObjectsAndTagsInTreeOrder)
   EXPECT_EQ(sel->GetCount(), 0);
 }
 
-TEST(Document, DefaultsAndOwnership)
-{
+TEST(Document, DefaultsAndOwnership) {
   AutoAlloc<BaseDocument> doc;
   EXPECT_FALSE(doc->GetDocumentName().IsPopulated());
   EXPECT_FALSE(doc->GetDocumentPath().IsPopulated());

@@ -10,34 +10,27 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 int g_starts = 0;
 int g_ends = 0;
 std::vector<Int32> g_messages;
 bool g_startResult = true;
 
-void* Msg(Int32 id)
-{
-  return reinterpret_cast<void*>(static_cast<std::intptr_t>(id));
-}
+void* Msg(Int32 id) { return reinterpret_cast<void*>(static_cast<std::intptr_t>(id)); }
 
-class CountingCommand : public CommandData
-{
-public:
+class CountingCommand : public CommandData {
+ public:
   explicit CountingCommand(int* deletions) : deletions_(deletions) {}
   ~CountingCommand() override { ++*deletions_; }
   Bool Execute(BaseDocument*) override { return true; }
 
-private:
+ private:
   int* deletions_;
 };
 
-std::string Copy(const String& s, STRINGENCODING enc)
-{
+std::string Copy(const String& s, STRINGENCODING enc) {
   Char* c = s.GetCStringCopy(enc);
-  if (!c)
-    return "<null>";
+  if (!c) return "<null>";
   std::string out(c);
   DeleteMem(c);
   EXPECT_EQ(c, nullptr);
@@ -45,26 +38,20 @@ std::string Copy(const String& s, STRINGENCODING enc)
 }
 }  // namespace
 
-Bool PluginStart()
-{
+Bool PluginStart() {
   ++g_starts;
   return g_startResult;
 }
 
-void PluginEnd()
-{
-  ++g_ends;
-}
+void PluginEnd() { ++g_ends; }
 
-Bool PluginMessage(Int32 id, void* data)
-{
+Bool PluginMessage(Int32 id, void* data) {
   (void)data;
   g_messages.push_back(id);
   return id == C4DMSG_PRIORITY || id == C4DPL_INIT_SYS;
 }
 
-TEST(EntryDispatch, RefusesOldHostsAndForwardsTheActions)
-{
+TEST(EntryDispatch, RefusesOldHostsAndForwardsTheActions) {
   char path[] = "plugin.so";
   EXPECT_EQ(c4d_main(C4DPL_INIT_VERSION, nullptr, nullptr, nullptr), C4DPL_VERSION);
   // Nothing runs before the system start.
@@ -101,8 +88,7 @@ TEST(EntryDispatch, RefusesOldHostsAndForwardsTheActions)
   EXPECT_EQ(g_ends, 1);
 }
 
-TEST(EntryDispatch, DeclaresTheModuleAndItsFrameworks)
-{
+TEST(EntryDispatch, DeclaresTheModuleAndItsFrameworks) {
   const C4DModuleDeclaration* decl = c4d_module_declaration();
   ASSERT_NE(decl, nullptr);
   EXPECT_STREQ(decl->id, "net.tessan.solvane7");
@@ -111,12 +97,13 @@ TEST(EntryDispatch, DeclaresTheModuleAndItsFrameworks)
   EXPECT_STREQ(decl->frameworks[1], "net.maxon.core.framework");
 }
 
-TEST(Commands, RegistrationRecordsAndOwnsTheCommands)
-{
+TEST(Commands, RegistrationRecordsAndOwnsTheCommands) {
   int deletions = 0;
-  EXPECT_TRUE(RegisterCommandPlugin(1033591, String("Render"), 0, AutoBitmap(String("render.png"), 1.0),
-                                    String("Render in Solvane"), NewObjClear(CountingCommand, &deletions)));
-  EXPECT_TRUE(RegisterCommandPlugin(1034393, String("Update"), 0, nullptr, String("Update Solvane scene"),
+  EXPECT_TRUE(
+      RegisterCommandPlugin(1033591, String("Render"), 0, AutoBitmap(String("render.png"), 1.0),
+                            String("Render in Solvane"), NewObjClear(CountingCommand, &deletions)));
+  EXPECT_TRUE(RegisterCommandPlugin(1034393, String("Update"), 0, nullptr,
+                                    String("Update Solvane scene"),
                                     NewObjClear(CountingCommand, &deletions)));
   // A second command under a used id is refused and deleted.
   EXPECT_FALSE(RegisterCommandPlugin(1033591, String("Again"), 0, nullptr, String(),
@@ -138,34 +125,42 @@ TEST(Commands, RegistrationRecordsAndOwnsTheCommands)
   EXPECT_TRUE(c4dhost::RegisteredCommands().empty());
 }
 
-TEST(FileDialog, AnsweredCancelledAndGivenItsSuffix)
-{
+TEST(FileDialog, AnsweredCancelledAndGivenItsSuffix) {
   c4dhost::ResetFileDialog();
   Filename fn("%USERDATA%/untitled.svb");
-  EXPECT_FALSE(fn.FileSelect(FILESELECTTYPE::ANYTHING, FILESELECT::SAVE, String("Export to .svb"), String("svb")));
+  EXPECT_FALSE(fn.FileSelect(FILESELECTTYPE::ANYTHING, FILESELECT::SAVE, String("Export to .svb"),
+                             String("svb")));
   EXPECT_EQ(fn.GetString(), String("%USERDATA%/untitled.svb"));  // unchanged when cancelled
   EXPECT_EQ(c4dhost::LastFileDialog().title, "Export to .svb");
   EXPECT_EQ(c4dhost::LastFileDialog().preset, "%USERDATA%/untitled.svb");
 
   // The forced suffix is added to an answer without one; "-" stays as it is.
-  const char* answers[][2] = {{"out/scene", "out/scene.svb"}, {"scene.txt", "scene.txt"}, {"-", "-"}};
-  for (const auto& a : answers)
-  {
+  const char* answers[][2] = {
+      {"out/scene", "out/scene.svb"}, {"scene.txt", "scene.txt"}, {"-", "-"}};
+  for (const auto& a : answers) {
     c4dhost::SetFileDialogAnswer(a[0]);
-    ASSERT_TRUE(fn.FileSelect(FILESELECTTYPE::ANYTHING, FILESELECT::SAVE, String("t"), String("svb")));
+    ASSERT_TRUE(
+        fn.FileSelect(FILESELECTTYPE::ANYTHING, FILESELECT::SAVE, String("t"), String("svb")));
     EXPECT_EQ(fn.GetString(), String(a[1]));
   }
   EXPECT_EQ(c4dhost::FileDialogCount(), 4);
   c4dhost::ResetFileDialog();
 }
 
-TEST(Strings, CopiesInUtf8AndEightBit)
-{
+TEST(Strings, CopiesInUtf8AndEightBit) {
   String s;
-  s.SetCString("Gr\xc3\xbc\xc3\x9f" "e", -1, STRINGENCODING::UTF8);
-  EXPECT_EQ(Copy(s, STRINGENCODING::UTF8), "Gr\xc3\xbc\xc3\x9f" "e");
-  EXPECT_EQ(Copy(s, STRINGENCODING::XBIT), "Gr\xfc\xdf" "e");
-  EXPECT_EQ(Copy(String("\xe2\x82\xac"), STRINGENCODING::XBIT), "<null>");  // the euro sign has no 8-bit form
+  s.SetCString(
+      "Gr\xc3\xbc\xc3\x9f"
+      "e",
+      -1, STRINGENCODING::UTF8);
+  EXPECT_EQ(Copy(s, STRINGENCODING::UTF8),
+            "Gr\xc3\xbc\xc3\x9f"
+            "e");
+  EXPECT_EQ(Copy(s, STRINGENCODING::XBIT),
+            "Gr\xfc\xdf"
+            "e");
+  EXPECT_EQ(Copy(String("\xe2\x82\xac"), STRINGENCODING::XBIT),
+            "<null>");  // the euro sign has no 8-bit form
   // Bytes that are not UTF-8 cannot be converted.
   String broken;
   broken.SetRawBytes("ab\xc3");
@@ -174,8 +169,7 @@ TEST(Strings, CopiesInUtf8AndEightBit)
   EXPECT_EQ(Copy(broken, STRINGENCODING::UTF8), "<null>");
 }
 
-TEST(Filenames, PartsOfAPath)
-{
+TEST(Filenames, PartsOfAPath) {
   const Filename f("/data/scenes/model.final.c4d");
   EXPECT_EQ(f.GetFileString(), String("model.final.c4d"));
   EXPECT_EQ(f.GetDirectory().GetString(), String("/data/scenes"));

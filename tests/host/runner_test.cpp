@@ -40,8 +40,10 @@ Result runHost(const std::vector<std::string>& args) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
   std::vector<std::string> all{C4DHOST_PATH};
   all.insert(all.end(), args.begin(), args.end());
   std::vector<char*> argv;
@@ -167,17 +169,21 @@ TEST(Runner, ReportsADocumentErrorBeforeStartingThePlugin) {
 }
 
 TEST(Runner, RefusesAWrongCommandLine) {
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{}, {"--list", "Hello"}, {"a.json", "Hello", "extra"},
-        {"--frobnicate"}, {"Hello", "--save-as"}, {"--host-version", "new", "--list"}}) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{},
+                                               {"--list", "Hello"},
+                                               {"a.json", "Hello", "extra"},
+                                               {"--frobnicate"},
+                                               {"Hello", "--save-as"},
+                                               {"--host-version", "new", "--list"}}) {
     const Result r = runHost(args);
     EXPECT_EQ(r.status, 2) << r.err;
     EXPECT_NE(r.err.find("Try 'c4dhost --help'."), std::string::npos) << r.err;
   }
   const Result help = runHost({"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_EQ(help.out.rfind("Usage: c4dhost [--plugin PATH] [DOCUMENT] COMMAND [--save-as PATH]\n", 0),
-            0u);
+  EXPECT_EQ(
+      help.out.rfind("Usage: c4dhost [--plugin PATH] [DOCUMENT] COMMAND [--save-as PATH]\n", 0),
+      0u);
 }
 
 }  // namespace

@@ -59,8 +59,8 @@ class FailCommand : public CommandData {
 MAXON_MODULE_ID("net.tessan.c4dhosttest");
 
 Bool PluginStart() {
-  RegisterCommandPlugin(1000001, text("Hello"), 0, AutoBitmap(text("hello.png")),
-                        text("Say hello"), new HelloCommand());
+  RegisterCommandPlugin(1000001, text("Hello"), 0, AutoBitmap(text("hello.png")), text("Say hello"),
+                        new HelloCommand());
   RegisterCommandPlugin(1000002, text("Save"), 0, AutoBitmap(text("save.png")),
                         text("Ask for a file name"), new SaveCommand());
   RegisterCommandPlugin(1000003, text("Fail"), 0, nullptr, text("Report a failure"),

@@ -137,8 +137,12 @@ TEST_F(FactoryTest, InstanceChoice) {
     std::int64_t chosen;  // 0: none
     bool hadModel;
   } const cases[] = {
-      {"equal versions", {{7, 1, kEmptyScene}, {8, 2, kEmptyScene}, {8, 3, kEmptyScene}},
-       false, "", 2, false},
+      {"equal versions",
+       {{7, 1, kEmptyScene}, {8, 2, kEmptyScene}, {8, 3, kEmptyScene}},
+       false,
+       "",
+       2,
+       false},
       {"model holder before a newer instance", holders, true, "demo", 2, true},
       {"update without the model", holders, true, "missing", 1, false},
       {"render finds no empty scene", holders, false, "", 0, false},
@@ -153,7 +157,11 @@ TEST_F(FactoryTest, InstanceChoice) {
       {"childless first child", {{7, 1, "<r><s/></r>"}}, false, "", 1, false},
       {"children without children", {{7, 1, "<r><s><m/><m/></s></r>"}}, false, "", 1, false},
       {"a grandchild", {{7, 1, "<r><s><m/><m><g/></m></s></r>"}}, false, "", 0, false},
-      {"grandchild of a later child", {{7, 1, "<r><s/><t><m><g/></m></t></r>"}}, false, "", 1,
+      {"grandchild of a later child",
+       {{7, 1, "<r><s/><t><m><g/></m></t></r>"}},
+       false,
+       "",
+       1,
        false},
       {"text is no grandchild", {{7, 1, "<r><s><m>text only</m></s></r>"}}, false, "", 1, false},
   };
@@ -256,8 +264,8 @@ TEST_F(FactoryTest, FailureTexts) {
        "installation.\n",
        0, "", true},
       {false, false, true, false,
-       "Failed to connect. Unabled to launch Solvane. Please check your Solvane installation.",
-       0, "", true},
+       "Failed to connect. Unabled to launch Solvane. Please check your Solvane installation.", 0,
+       "", true},
       {false, false, false, true,
        "Failed to connect. Could not connect on any known port. Please check your Solvane "
        "installation and Live Link settings.",

@@ -11,8 +11,8 @@
 
 struct FakeLiveControl {
   // What the library saw.
-  int entryCalls = 0;        // calls of solvane_live_initialize
-  int liveObjects = 0;       // live objects alive
+  int entryCalls = 0;   // calls of solvane_live_initialize
+  int liveObjects = 0;  // live objects alive
   int instanceListCalls = 0;
   std::vector<std::string> connects;  // "host port how"
   std::vector<int> ids;               // set_id values
@@ -25,7 +25,7 @@ struct FakeLiveControl {
   bool noQueryApi = false;
   bool instanceListIsNull = false;
   std::string instances = "<instances/>";
-  int instancesHiddenForCalls = 0;  // this many first lists come back empty
+  int instancesHiddenForCalls = 0;             // this many first lists come back empty
   std::map<std::int64_t, std::string> scenes;  // attachable instances by process id
   std::set<std::int64_t> nullScenes;           // attachable, but scene XML null
   std::set<int> openPorts;

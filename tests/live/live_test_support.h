@@ -54,9 +54,7 @@ class InstallTree {
   }
 
   std::string regular(int version) const { return dir_ / ("reg" + std::to_string(version) + "/"); }
-  std::string floating(int version) const {
-    return dir_ / ("flt" + std::to_string(version) + "/");
-  }
+  std::string floating(int version) const { return dir_ / ("flt" + std::to_string(version) + "/"); }
   std::string addRegular(int version) const { return make(regular(version)); }
   std::string addFloating(int version) const { return make(floating(version)); }
   std::string const& root() const { return dir_.path(); }

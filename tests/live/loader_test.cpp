@@ -38,9 +38,7 @@ class LoaderTest : public testing::Test {
     if (handle) dlclose(handle);
     return handle != nullptr;
   }
-  bool logged(std::string const& line) const {
-    return log_.text().find(line) != std::string::npos;
-  }
+  bool logged(std::string const& line) const { return log_.text().find(line) != std::string::npos; }
 
   livetest::TempDir cwd_;
   InstallTree tree_;
@@ -86,9 +84,10 @@ TEST_F(LoaderTest, CurrentFolderFallbackIsLoadedWithAWarning) {
   tree_.addRegular(8);
   EXPECT_NE(zel_get_query_api(7, 8), nullptr);
   EXPECT_EQ(fake->entryCalls, 1);
-  EXPECT_TRUE(logged(" WARNING:  link library loaded from the current folder: "
-                     "./zelsolvanelive6.so (not found as " +
-                     tree_.regular(8) + "/zelsolvanelive6.so)\n"))
+  EXPECT_TRUE(
+      logged(" WARNING:  link library loaded from the current folder: "
+             "./zelsolvanelive6.so (not found as " +
+             tree_.regular(8) + "/zelsolvanelive6.so)\n"))
       << log_.text();
 }
 

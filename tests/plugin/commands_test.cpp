@@ -10,11 +10,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 
 using namespace solvane_test;
 
@@ -26,168 +26,168 @@ const Int32 kExportId = 1034420;
 
 // The host starts the plug-in once per process; every test here shares that start.
 void startPlugin() {
-    static const bool started = PluginStart();
-    ASSERT_TRUE(started);
+  static const bool started = PluginStart();
+  ASSERT_TRUE(started);
 }
 
 CommandData* command(Int32 id) {
-    const c4dhost::RegisteredCommand* registered = c4dhost::FindCommand(id);
-    return registered ? registered->data : nullptr;
+  const c4dhost::RegisteredCommand* registered = c4dhost::FindCommand(id);
+  return registered ? registered->data : nullptr;
 }
 
 std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
 }
 
 std::vector<std::string> dialogs() {
-    std::vector<std::string> texts;
-    for (const c4dhost::HostMessage& m : c4dhost::Messages())
-        if (m.kind == c4dhost::MessageKind::Dialog) texts.push_back(m.text);
-    return texts;
+  std::vector<std::string> texts;
+  for (const c4dhost::HostMessage& m : c4dhost::Messages())
+    if (m.kind == c4dhost::MessageKind::Dialog) texts.push_back(m.text);
+  return texts;
 }
 
 class Commands : public ::testing::Test {
-protected:
-    void SetUp() override {
-        startPlugin();
-        c4dhost::ClearMessages();
-        c4dhost::ResetFileDialog();
-        c4dhost::SetFileDialogCancelled();
-        char pattern[] = "/tmp/solvane-commands-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override {
-        std::remove((dir + "/out.svb").c_str());
-        rmdir(dir.c_str());
-        c4dhost::SetFileDialogCancelled();
-    }
-    std::string dir;
+ protected:
+  void SetUp() override {
+    startPlugin();
+    c4dhost::ClearMessages();
+    c4dhost::ResetFileDialog();
+    c4dhost::SetFileDialogCancelled();
+    char pattern[] = "/tmp/solvane-commands-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir = pattern;
+  }
+  void TearDown() override {
+    std::remove((dir + "/out.svb").c_str());
+    rmdir(dir.c_str());
+    c4dhost::SetFileDialogCancelled();
+  }
+  std::string dir;
 };
 
 TEST_F(Commands, PluginStartRegistersTheThreeCommandsInOrder) {
-    const std::vector<c4dhost::RegisteredCommand>& commands = c4dhost::RegisteredCommands();
-    const struct {
-        Int32 id;
-        const char *name, *help, *icon;
-    } expected[] = {{kRenderId, "Render", "Render in Solvane", "render.png"},
-                    {kUpdateId, "Update", "Update Solvane scene", "update.png"},
-                    {kExportId, "Export", "Export to .svb", "export.png"}};
-    ASSERT_EQ(commands.size(), 3u);
-    for (size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(commands[i].id, expected[i].id);
-        EXPECT_EQ(commands[i].name, expected[i].name);
-        EXPECT_EQ(commands[i].help, expected[i].help);
-        EXPECT_EQ(commands[i].icon, expected[i].icon);
-    }
-    for (const c4dhost::RegisteredCommand& c : commands) {
-        EXPECT_EQ(c.info, 0);
-        ASSERT_NE(c.data, nullptr);
-        EXPECT_EQ(c.data->GetState(nullptr), CMD_ENABLED);
-        EXPECT_TRUE(c.data->RestoreLayout(nullptr));
-    }
+  const std::vector<c4dhost::RegisteredCommand>& commands = c4dhost::RegisteredCommands();
+  const struct {
+    Int32 id;
+    const char *name, *help, *icon;
+  } expected[] = {{kRenderId, "Render", "Render in Solvane", "render.png"},
+                  {kUpdateId, "Update", "Update Solvane scene", "update.png"},
+                  {kExportId, "Export", "Export to .svb", "export.png"}};
+  ASSERT_EQ(commands.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(commands[i].id, expected[i].id);
+    EXPECT_EQ(commands[i].name, expected[i].name);
+    EXPECT_EQ(commands[i].help, expected[i].help);
+    EXPECT_EQ(commands[i].icon, expected[i].icon);
+  }
+  for (const c4dhost::RegisteredCommand& c : commands) {
+    EXPECT_EQ(c.info, 0);
+    ASSERT_NE(c.data, nullptr);
+    EXPECT_EQ(c.data->GetState(nullptr), CMD_ENABLED);
+    EXPECT_TRUE(c.data->RestoreLayout(nullptr));
+  }
 }
 
 TEST_F(Commands, PluginMessageAnswersOnlyZeroAndOne) {
-    EXPECT_TRUE(PluginMessage(0, nullptr));
-    EXPECT_TRUE(PluginMessage(1, nullptr));
-    EXPECT_FALSE(PluginMessage(C4DPL_COMMANDLINEARGS, nullptr));
-    EXPECT_FALSE(PluginMessage(C4DPL_ENDPROGRAM, nullptr));
-    EXPECT_FALSE(PluginMessage(-1, nullptr));
-    PluginEnd();
+  EXPECT_TRUE(PluginMessage(0, nullptr));
+  EXPECT_TRUE(PluginMessage(1, nullptr));
+  EXPECT_FALSE(PluginMessage(C4DPL_COMMANDLINEARGS, nullptr));
+  EXPECT_FALSE(PluginMessage(C4DPL_ENDPROGRAM, nullptr));
+  EXPECT_FALSE(PluginMessage(-1, nullptr));
+  PluginEnd();
 }
 
 TEST_F(Commands, CancelledExportWritesNothingAndSucceedsForTheHost) {
-    DocumentPtr doc = emptyDocument();
-    EXPECT_TRUE(command(kExportId)->Execute(doc.get()));
-    ASSERT_EQ(c4dhost::FileDialogCount(), 1);
-    const c4dhost::FileDialogRequest& request = c4dhost::LastFileDialog();
-    EXPECT_EQ(request.title, "Export to .svb");
-    EXPECT_EQ(request.preset, "%USERDATA%/untitled.svb");
-    EXPECT_EQ(request.forceSuffix, "svb");
-    EXPECT_EQ(request.type, FILESELECTTYPE::ANYTHING);
-    EXPECT_EQ(request.flags, FILESELECT::SAVE);
-    EXPECT_TRUE(c4dhost::Messages().empty());
+  DocumentPtr doc = emptyDocument();
+  EXPECT_TRUE(command(kExportId)->Execute(doc.get()));
+  ASSERT_EQ(c4dhost::FileDialogCount(), 1);
+  const c4dhost::FileDialogRequest& request = c4dhost::LastFileDialog();
+  EXPECT_EQ(request.title, "Export to .svb");
+  EXPECT_EQ(request.preset, "%USERDATA%/untitled.svb");
+  EXPECT_EQ(request.forceSuffix, "svb");
+  EXPECT_EQ(request.type, FILESELECTTYPE::ANYTHING);
+  EXPECT_EQ(request.flags, FILESELECT::SAVE);
+  EXPECT_TRUE(c4dhost::Messages().empty());
 
-    C4DLoader loader;
-    EXPECT_FALSE(loader.svbExport(doc.get()));
-    EXPECT_EQ(loader.sceneOO, nullptr);
+  C4DLoader loader;
+  EXPECT_FALSE(loader.svbExport(doc.get()));
+  EXPECT_EQ(loader.sceneOO, nullptr);
 }
 
 TEST_F(Commands, ExportOfAnEmptyDocument) {
-    const std::string path = dir + "/out.svb";
-    c4dhost::SetFileDialogAnswer(path);
-    DocumentPtr doc = emptyDocument();
-    EXPECT_TRUE(command(kExportId)->Execute(doc.get()));
-    EXPECT_TRUE(c4dhost::Messages().empty());
-    const std::string expected =
-        "//---tessan:dal:7---\n"
-        "//---import:dal:1---\n"
-        "//---id:1---\n"
-        "// This is a Solvane scene file\n"
-        "\n"
-        "#print \"Solvane SceneApi oo 9.0.45  (built Wed Feb 20 12:07:52 2019)\"\n"
-        "version 8\n"
-        "\n"
-        "load \"zelrtopt.so\" {\n"
-        "\"import_mode\" on,\n"
-        "\"import_merge_groups\" off,\n"
-        "\"import_merge_objects\" off,\n"
-        "\"import_up_vector\" 1,\n"
-        "\"meter_scale\" 100,\n"
-        "\"import_keep_original\" on,\n"
-        "\"import_center_geometry\" off,\n"
-        "\"import_snap_to_ground\" off,\n"
-        "\"import_adjust_camera\" on,\n"
-        "\"import_adjust_environment\" on,\n"
-        "\"ext\" off,\n"
-        "}\n"
-        "\n"
-        "group \"untitled\" {\n"
-        "transform 1 0 0 0 0 1 0 0 0 0 -1 0 0 0 0 1\n"
-        "attribute \"source file\" \"source file\"\n"
-        "}\n";
-    EXPECT_EQ(readFile(path), expected);
+  const std::string path = dir + "/out.svb";
+  c4dhost::SetFileDialogAnswer(path);
+  DocumentPtr doc = emptyDocument();
+  EXPECT_TRUE(command(kExportId)->Execute(doc.get()));
+  EXPECT_TRUE(c4dhost::Messages().empty());
+  const std::string expected =
+      "//---tessan:dal:7---\n"
+      "//---import:dal:1---\n"
+      "//---id:1---\n"
+      "// This is a Solvane scene file\n"
+      "\n"
+      "#print \"Solvane SceneApi oo 9.0.45  (built Wed Feb 20 12:07:52 2019)\"\n"
+      "version 8\n"
+      "\n"
+      "load \"zelrtopt.so\" {\n"
+      "\"import_mode\" on,\n"
+      "\"import_merge_groups\" off,\n"
+      "\"import_merge_objects\" off,\n"
+      "\"import_up_vector\" 1,\n"
+      "\"meter_scale\" 100,\n"
+      "\"import_keep_original\" on,\n"
+      "\"import_center_geometry\" off,\n"
+      "\"import_snap_to_ground\" off,\n"
+      "\"import_adjust_camera\" on,\n"
+      "\"import_adjust_environment\" on,\n"
+      "\"ext\" off,\n"
+      "}\n"
+      "\n"
+      "group \"untitled\" {\n"
+      "transform 1 0 0 0 0 1 0 0 0 0 -1 0 0 0 0 1\n"
+      "attribute \"source file\" \"source file\"\n"
+      "}\n";
+  EXPECT_EQ(readFile(path), expected);
 }
 
 TEST_F(Commands, UnopenableExportFileIsShownToTheUser) {
-    const std::string path = dir + "/missing-folder/out.svb";
-    c4dhost::SetFileDialogAnswer(path);
-    DocumentPtr doc = emptyDocument();
-    EXPECT_TRUE(command(kExportId)->Execute(doc.get()));
-    EXPECT_THAT(dialogs(), ::testing::ElementsAre("could not open file: \"" + path + "\""));
+  const std::string path = dir + "/missing-folder/out.svb";
+  c4dhost::SetFileDialogAnswer(path);
+  DocumentPtr doc = emptyDocument();
+  EXPECT_TRUE(command(kExportId)->Execute(doc.get()));
+  EXPECT_THAT(dialogs(), ::testing::ElementsAre("could not open file: \"" + path + "\""));
 }
 
 // A device that refuses every byte: the loss shows when the file is closed.
 TEST_F(Commands, ExportThatCannotBeWrittenIsShownToTheUser) {
-    const std::string path = dir + "/full.svb";
-    ASSERT_EQ(symlink("/dev/full", path.c_str()), 0);
-    c4dhost::SetFileDialogAnswer(path);
-    DocumentPtr doc = emptyDocument();
-    EXPECT_TRUE(command(kExportId)->Execute(doc.get()));
-    std::remove(path.c_str());
-    EXPECT_THAT(dialogs(), ::testing::ElementsAre("could not close file"));
+  const std::string path = dir + "/full.svb";
+  ASSERT_EQ(symlink("/dev/full", path.c_str()), 0);
+  c4dhost::SetFileDialogAnswer(path);
+  DocumentPtr doc = emptyDocument();
+  EXPECT_TRUE(command(kExportId)->Execute(doc.get()));
+  std::remove(path.c_str());
+  EXPECT_THAT(dialogs(), ::testing::ElementsAre("could not close file"));
 }
 
 // With no renderer installation, the live link cannot load its library: the command
 // still succeeds for the host, and the user reads why nothing happened.
 TEST_F(Commands, RenderAndUpdateWithoutRendererTellTheUser) {
-    const std::string missing = dir + "/no-renderer-%d/";
-    char const* const savedRegular = SolvaneSystem::solvaneNLPath;
-    char const* const savedFloating = SolvaneSystem::solvaneFltPath;
-    SolvaneSystem::solvaneNLPath = missing.c_str();
-    SolvaneSystem::solvaneFltPath = missing.c_str();
-    DocumentPtr doc = savedDocument("shot.c4d");
-    EXPECT_TRUE(command(kRenderId)->Execute(doc.get()));
-    EXPECT_TRUE(command(kUpdateId)->Execute(doc.get()));
-    SolvaneSystem::solvaneNLPath = savedRegular;
-    SolvaneSystem::solvaneFltPath = savedFloating;
-    const std::string reason =
-        "Failed to connect. Could not get a scene api. Please check your Solvane installation.\n";
-    EXPECT_THAT(dialogs(), ::testing::ElementsAre(reason, reason));
+  const std::string missing = dir + "/no-renderer-%d/";
+  char const* const savedRegular = SolvaneSystem::solvaneNLPath;
+  char const* const savedFloating = SolvaneSystem::solvaneFltPath;
+  SolvaneSystem::solvaneNLPath = missing.c_str();
+  SolvaneSystem::solvaneFltPath = missing.c_str();
+  DocumentPtr doc = savedDocument("shot.c4d");
+  EXPECT_TRUE(command(kRenderId)->Execute(doc.get()));
+  EXPECT_TRUE(command(kUpdateId)->Execute(doc.get()));
+  SolvaneSystem::solvaneNLPath = savedRegular;
+  SolvaneSystem::solvaneFltPath = savedFloating;
+  const std::string reason =
+      "Failed to connect. Could not get a scene api. Please check your Solvane installation.\n";
+  EXPECT_THAT(dialogs(), ::testing::ElementsAre(reason, reason));
 }
 
 }  // namespace

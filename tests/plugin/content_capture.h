@@ -10,18 +10,18 @@
 namespace solvane_test {
 
 struct LoaderHarness {
-    RecordingFactory factory;
-    C4DLoader loader;
+  RecordingFactory factory;
+  C4DLoader loader;
 
-    LoaderHarness() {
-        loader.sceneOO = new zel::zelSceneapi_oo(&factory);
-        factory.api.calls.clear();
-    }
-    ~LoaderHarness() {
-        delete loader.sceneOO;
-        loader.sceneOO = nullptr;
-    }
-    RecordingSceneApi& api() { return factory.api; }
+  LoaderHarness() {
+    loader.sceneOO = new zel::zelSceneapi_oo(&factory);
+    factory.api.calls.clear();
+  }
+  ~LoaderHarness() {
+    delete loader.sceneOO;
+    loader.sceneOO = nullptr;
+  }
+  RecordingSceneApi& api() { return factory.api; }
 };
 
 }  // namespace solvane_test

@@ -14,27 +14,27 @@
 namespace {
 
 std::string nameOf(BaseList2D* item) {
-    if (!item) return "-";
-    Char* copy = item->GetName().GetCStringCopy(STRINGENCODING::UTF8);
-    std::string name = copy ? copy : "?";
-    DeleteMem(copy);
-    return name;
+  if (!item) return "-";
+  Char* copy = item->GetName().GetCStringCopy(STRINGENCODING::UTF8);
+  std::string name = copy ? copy : "?";
+  DeleteMem(copy);
+  return name;
 }
 
 std::string tagList(const std::vector<BaseTag*>& tags) {
-    std::string out = "[";
-    for (size_t i = 0; i < tags.size(); ++i) out += (i ? "," : "") + nameOf(tags[i]);
-    return out + "]";
+  std::string out = "[";
+  for (size_t i = 0; i < tags.size(); ++i) out += (i ? "," : "") + nameOf(tags[i]);
+  return out + "]";
 }
 
 void note(C4DLoader* loader, const std::string& text) {
-    loader->sceneOO->get_scene_api()->add_comment(text.c_str());
+  loader->sceneOO->get_scene_api()->add_comment(text.c_str());
 }
 
 std::string shareText(float share) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%g", share);
-    return buf;
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%g", share);
+  return buf;
 }
 
 }  // namespace
@@ -43,34 +43,33 @@ bool ZelMat::operator<(const ZelMat&) const { return false; }
 
 void C4DLoader::writePolygonObject(PolygonObject* object, std::vector<BaseTag*> tags,
                                    float progressShare) {
-    note(this, "writePolygonObject " + nameOf(object) + " " + tagList(tags) + " share " +
-                   shareText(progressShare));
+  note(this, "writePolygonObject " + nameOf(object) + " " + tagList(tags) + " share " +
+                 shareText(progressShare));
 }
 
 void C4DLoader::writeTriangles(const char*, std::set<int>, const CPolygon*,
                                const maxon::Vec3<double, 1ll>*, ZelMat, UVWTag*, const void*,
                                NormalTag*, maxon::Vec3<float, 1ll>*, std::set<int>&) {}
 
-void C4DLoader::writeHairObject(HairObject* hair, std::vector<BaseTag*> tags,
-                                float progressShare) {
-    note(this, "writeHairObject " + nameOf(hair) + " " + tagList(tags) + " share " +
-                   shareText(progressShare));
+void C4DLoader::writeHairObject(HairObject* hair, std::vector<BaseTag*> tags, float progressShare) {
+  note(this, "writeHairObject " + nameOf(hair) + " " + tagList(tags) + " share " +
+                 shareText(progressShare));
 }
 
 bool C4DLoader::getMaterial(BaseTag*, ZelMat&) { return false; }
 bool C4DLoader::getMaterial(Material*, ZelMat&) { return false; }
 bool C4DLoader::getMaterial(BaseShader*, ZelMat&) { return false; }
 maxon::Vec3<double, 1ll> C4DLoader::getDefaultColor(BaseObject*) {
-    return maxon::Vec3<double, 1ll>();
+  return maxon::Vec3<double, 1ll>();
 }
 void C4DLoader::writeMaterial(ZelMat) {}
 
 void C4DLoader::writeLight(std::string name, BaseObject*) { note(this, "writeLight " + name); }
 
 void C4DLoader::getCameras(BaseObject* object, std::vector<BaseObject*>& cameras) {
-    if (object->GetType() == Ocamera) cameras.push_back(object);
-    for (BaseObject* child = object->GetDown(); child; child = child->GetNext())
-        getCameras(child, cameras);
+  if (object->GetType() == Ocamera) cameras.push_back(object);
+  for (BaseObject* child = object->GetDown(); child; child = child->GetNext())
+    getCameras(child, cameras);
 }
 
 void C4DLoader::writeCamera(BaseObject* camera) { note(this, "writeCamera " + nameOf(camera)); }
@@ -80,14 +79,14 @@ bool rotationSorter::operator()(CTrack*, CTrack*) { return false; }
 
 void C4DLoader::browseTrack(CTrack* track, std::vector<CTrack*>&, std::vector<CTrack*>&,
                             std::vector<CTrack*>& positions) {
-    positions.push_back(track);
+  positions.push_back(track);
 }
 
 void C4DLoader::writeTracksSeparate(const char* objectName, std::vector<CTrack*> tracks,
                                     const char* kind, maxon::Vec3<double, 1ll>,
                                     maxon::Vec3<double, 1ll>, ROTATIONORDER,
                                     maxon::Vec3<double, 1ll>, bool camera) {
-    if (!tracks.empty())
-        note(this, std::string("writeTracksSeparate ") + objectName + " " + kind + " " +
-                       std::to_string(tracks.size()) + (camera ? " camera" : ""));
+  if (!tracks.empty())
+    note(this, std::string("writeTracksSeparate ") + objectName + " " + kind + " " +
+                   std::to_string(tracks.size()) + (camera ? " camera" : ""));
 }

@@ -31,97 +31,96 @@ const char kBannerAndVersion[] =
 
 // A factory over any stream; it writes no header of its own.
 class StreamFactory : public zel::LightFactory {
-public:
-    explicit StreamFactory(FILE* stream)
-        : writer_(stream ? new zelScene_api_file(stream, false) : nullptr) {}
-    ~StreamFactory() override { shutdown(); }
-    zelScene_api* getApi() override { return writer_.get(); }
-    void init(zel::zelSceneapi_oo*) override { ++inits; }
-    void shutdown() override { writer_.reset(); }
-    int inits = 0;
+ public:
+  explicit StreamFactory(FILE* stream)
+      : writer_(stream ? new zelScene_api_file(stream, false) : nullptr) {}
+  ~StreamFactory() override { shutdown(); }
+  zelScene_api* getApi() override { return writer_.get(); }
+  void init(zel::zelSceneapi_oo*) override { ++inits; }
+  void shutdown() override { writer_.reset(); }
+  int inits = 0;
 
-private:
-    std::unique_ptr<zelScene_api_file> writer_;
+ private:
+  std::unique_ptr<zelScene_api_file> writer_;
 };
 
 // Everything a wrapper writes over an in-memory stream, opening included.
 std::string wrapperOutput(const std::function<void(zel::zelSceneapi_oo&)>& body) {
-    char* data = nullptr;
-    size_t size = 0;
-    FILE* stream = open_memstream(&data, &size);
-    {
-        StreamFactory factory(stream);
-        zel::zelSceneapi_oo oo(&factory);
-        body(oo);
-    }
-    std::fclose(stream);
-    std::string out(data, size);
-    std::free(data);
-    return out;
+  char* data = nullptr;
+  size_t size = 0;
+  FILE* stream = open_memstream(&data, &size);
+  {
+    StreamFactory factory(stream);
+    zel::zelSceneapi_oo oo(&factory);
+    body(oo);
+  }
+  std::fclose(stream);
+  std::string out(data, size);
+  std::free(data);
+  return out;
 }
 
 std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
 }
 
 std::string tempPath(const std::string& name) {
-    return ::testing::TempDir() + "sceneapi_" + std::to_string(getpid()) + "_" + name;
+  return ::testing::TempDir() + "sceneapi_" + std::to_string(getpid()) + "_" + name;
 }
 
 // The message of the std::exception `body` throws, or "<nothing thrown>".
 std::string thrownMessage(const std::function<void()>& body) {
-    try {
-        body();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "<nothing thrown>";
+  try {
+    body();
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return "<nothing thrown>";
 }
 
 TEST(SceneOutput, FileOpensWithHeaderBannerAndVersion) {
-    const std::string path = tempPath("opening.svb");
-    {
-        zel::LightFileFactory factory(path);
-        zel::zelSceneapi_oo oo(&factory);
-        ASSERT_NE(oo.get_scene_api(), nullptr);
-    }
-    EXPECT_TRUE(sameBytes(readFile(path), std::string(kHeader) + kBannerAndVersion));
-    std::remove(path.c_str());
+  const std::string path = tempPath("opening.svb");
+  {
+    zel::LightFileFactory factory(path);
+    zel::zelSceneapi_oo oo(&factory);
+    ASSERT_NE(oo.get_scene_api(), nullptr);
+  }
+  EXPECT_TRUE(sameBytes(readFile(path), std::string(kHeader) + kBannerAndVersion));
+  std::remove(path.c_str());
 }
 
 TEST(SceneOutput, ImportModuleAsConfiguredForExport) {
-    std::string out = wrapperOutput([](zel::zelSceneapi_oo& oo) {
-        zel::DefaultRTModule module;
-        module.setImportMode(true);
-        module.setImportMergeGroups(false);
-        module.setImportMergeObjects(false);
-        module.setImportAdjustEnvironment(true);
-        module.setImportAdjustCamera(true);
-        module.setImportKeepOriginal(true);
-        module.setImportUpVector(1);
-        module.setMeterScale(100.0f);
-        module.setImportSnapToGround(false);
-        module.setImportCenterGeometry(false);
-        module.setExt(false);
-        oo.insertNode(module);
-    });
-    EXPECT_TRUE(sameBytes(out, std::string(kBannerAndVersion) +
-                                   "load \"zelrtopt.so\" {\n"
-                                   "\"import_mode\" on,\n"
-                                   "\"import_merge_groups\" off,\n"
-                                   "\"import_merge_objects\" off,\n"
-                                   "\"import_up_vector\" 1,\n"
-                                   "\"meter_scale\" 100,\n"
-                                   "\"import_keep_original\" on,\n"
-                                   "\"import_center_geometry\" off,\n"
-                                   "\"import_snap_to_ground\" off,\n"
-                                   "\"import_adjust_camera\" on,\n"
-                                   "\"import_adjust_environment\" on,\n"
-                                   "\"ext\" off,\n"
-                                   "}\n"));
+  std::string out = wrapperOutput([](zel::zelSceneapi_oo& oo) {
+    zel::DefaultRTModule module;
+    module.setImportMode(true);
+    module.setImportMergeGroups(false);
+    module.setImportMergeObjects(false);
+    module.setImportAdjustEnvironment(true);
+    module.setImportAdjustCamera(true);
+    module.setImportKeepOriginal(true);
+    module.setImportUpVector(1);
+    module.setMeterScale(100.0f);
+    module.setImportSnapToGround(false);
+    module.setImportCenterGeometry(false);
+    module.setExt(false);
+    oo.insertNode(module);
+  });
+  EXPECT_TRUE(sameBytes(out, std::string(kBannerAndVersion) + "load \"zelrtopt.so\" {\n"
+                                                              "\"import_mode\" on,\n"
+                                                              "\"import_merge_groups\" off,\n"
+                                                              "\"import_merge_objects\" off,\n"
+                                                              "\"import_up_vector\" 1,\n"
+                                                              "\"meter_scale\" 100,\n"
+                                                              "\"import_keep_original\" on,\n"
+                                                              "\"import_center_geometry\" off,\n"
+                                                              "\"import_snap_to_ground\" off,\n"
+                                                              "\"import_adjust_camera\" on,\n"
+                                                              "\"import_adjust_environment\" on,\n"
+                                                              "\"ext\" off,\n"
+                                                              "}\n"));
 }
 
 const char kEnvironment[] =
@@ -132,174 +131,171 @@ const char kEnvironment[] =
     "}\n";
 
 TEST(SceneOutput, CamerasWithEnvironmentShader) {
-    std::string out = wrapperOutput([](zel::zelSceneapi_oo& oo) {
-        zel::LightCamera camera("Camera.1");
-        camera.setPosition(1, 2, 3);
-        camera.setDirection(0, 0, 1);
-        camera.setUp(0, 1, 0.5f);
-        camera.setFov(45);
-        zelMatrix m;
-        m.make_identity();
-        m.m[14] = -10;
-        camera.setTransform(m);
-        oo.insertNode(camera);
-        zel::LightCamera ortho("ortho");  // defaults, and no transform statement
-        ortho.setProjection(zel::LightCamera::ORTHOGRAPHIC);
-        oo.insertNode(ortho);
-    });
-    EXPECT_TRUE(sameBytes(out, std::string(kBannerAndVersion) +
-                                   "\ncamera \"Camera.1\" {\n"
-                                   "projection \"perspective\"\n"
-                                   "fov 45\n" +
-                                   kEnvironment +
-                                   "position 1 2 3\n"
-                                   "direction 0 0 1\n"
-                                   "up 0 1 0.5\n"
-                                   "transform 1 0 0 0 0 1 0 0 0 0 1 0 0 0 -10 1\n"
-                                   "}\n"
-                                   "\ncamera \"ortho\" {\n"
-                                   "projection \"orthographic\"\n" +
-                                   kEnvironment +
-                                   "position 0 0 0\n"
-                                   "direction 0 0 -1\n"
-                                   "up 0 1 0\n"
-                                   "}\n"));
+  std::string out = wrapperOutput([](zel::zelSceneapi_oo& oo) {
+    zel::LightCamera camera("Camera.1");
+    camera.setPosition(1, 2, 3);
+    camera.setDirection(0, 0, 1);
+    camera.setUp(0, 1, 0.5f);
+    camera.setFov(45);
+    zelMatrix m;
+    m.make_identity();
+    m.m[14] = -10;
+    camera.setTransform(m);
+    oo.insertNode(camera);
+    zel::LightCamera ortho("ortho");  // defaults, and no transform statement
+    ortho.setProjection(zel::LightCamera::ORTHOGRAPHIC);
+    oo.insertNode(ortho);
+  });
+  EXPECT_TRUE(sameBytes(out, std::string(kBannerAndVersion) +
+                                 "\ncamera \"Camera.1\" {\n"
+                                 "projection \"perspective\"\n"
+                                 "fov 45\n" +
+                                 kEnvironment +
+                                 "position 1 2 3\n"
+                                 "direction 0 0 1\n"
+                                 "up 0 1 0.5\n"
+                                 "transform 1 0 0 0 0 1 0 0 0 0 1 0 0 0 -10 1\n"
+                                 "}\n"
+                                 "\ncamera \"ortho\" {\n"
+                                 "projection \"orthographic\"\n" +
+                                 kEnvironment +
+                                 "position 0 0 0\n"
+                                 "direction 0 0 -1\n"
+                                 "up 0 1 0\n"
+                                 "}\n"));
 }
 
 TEST(SceneOutput, MaterialWithCapturedSubShader) {
-    std::string out = wrapperOutput([](zel::zelSceneapi_oo& oo) {
-        zelScene_api* api = oo.get_scene_api();
-        api->shader_begin(nullptr, "zel_texture");
-        oo.set_parameter("file", std::string("wood.png"));
-        api->shader_end();
-        zelShader* texture = api->shader_get();
-        api->shader_begin(nullptr, "zel_material");
-        oo.set_parameter("color", zelColor(1, 0.5f, 0.25f));
-        api->set_subshader("diffuse", texture);
-        api->shader_end();
-        zelShader* material = api->shader_get();
-        api->material_begin("wood", true);
-        api->material_set_shader(static_cast<zelShader_type>(9), material);
-        api->material_end();
-    });
-    EXPECT_TRUE(sameBytes(out, std::string(kBannerAndVersion) +
-                                   "material \"wood\" {\n"
-                                   "// assuming surface shader\n"
-                                   "surface \"zel_material\" {\n"
-                                   "\"color\" 1 0.5 0.25,\n"
-                                   "\"diffuse\" ! \"zel_texture\" {\n"
-                                   "\"file\" \"wood.png\",\n"
-                                   "},\n"
-                                   "}\n"
-                                   "}\n"));
+  std::string out = wrapperOutput([](zel::zelSceneapi_oo& oo) {
+    zelScene_api* api = oo.get_scene_api();
+    api->shader_begin(nullptr, "zel_texture");
+    oo.set_parameter("file", std::string("wood.png"));
+    api->shader_end();
+    zelShader* texture = api->shader_get();
+    api->shader_begin(nullptr, "zel_material");
+    oo.set_parameter("color", zelColor(1, 0.5f, 0.25f));
+    api->set_subshader("diffuse", texture);
+    api->shader_end();
+    zelShader* material = api->shader_get();
+    api->material_begin("wood", true);
+    api->material_set_shader(static_cast<zelShader_type>(9), material);
+    api->material_end();
+  });
+  EXPECT_TRUE(sameBytes(out, std::string(kBannerAndVersion) + "material \"wood\" {\n"
+                                                              "// assuming surface shader\n"
+                                                              "surface \"zel_material\" {\n"
+                                                              "\"color\" 1 0.5 0.25,\n"
+                                                              "\"diffuse\" ! \"zel_texture\" {\n"
+                                                              "\"file\" \"wood.png\",\n"
+                                                              "},\n"
+                                                              "}\n"
+                                                              "}\n"));
 }
 
 TEST(SceneOutput, WrapperCountersAndArraySetter) {
-    std::string out = wrapperOutput([](zel::zelSceneapi_oo& oo) {
-        for (int expected = 1; expected <= 3; ++expected) {
-            EXPECT_EQ(oo.shaderBegin("zel_texture"), expected);
-            oo.shaderEnd();
-        }
-        EXPECT_EQ(oo.createInstanceID(), 1);
-        EXPECT_EQ(oo.createInstanceID(), 2);
-        oo.setSceneapi(oo.get_scene_api());
-        EXPECT_EQ(oo.createInstanceID(), 1);
-        EXPECT_EQ(oo.shaderBegin("zel_texture"), 1);
-        oo.shaderEnd();
-        EXPECT_TRUE(oo.set_vec3_array("seven", {1, 2, 3, 4, 5, 6, 7}));  // whole triples only
-        EXPECT_EQ(thrownMessage([&] { oo.set_parameter("raw", "text"); }),
-                  "const char * are deprecated");
-    });
-    EXPECT_TRUE(sameBytes(out, std::string(kBannerAndVersion) +
-                                   "#define shader 1 zel_texture {\n}\n"
-                                   "#define shader 2 zel_texture {\n}\n"
-                                   "#define shader 3 zel_texture {\n}\n"
-                                   "id 1\n"
-                                   "id 2\n"
-                                   "id 1\n"
-                                   "#define shader 1 zel_texture {\n}\n"
-                                   "\"seven\" [ 1 2 3,4 5 6 ] ,\n"));
+  std::string out = wrapperOutput([](zel::zelSceneapi_oo& oo) {
+    for (int expected = 1; expected <= 3; ++expected) {
+      EXPECT_EQ(oo.shaderBegin("zel_texture"), expected);
+      oo.shaderEnd();
+    }
+    EXPECT_EQ(oo.createInstanceID(), 1);
+    EXPECT_EQ(oo.createInstanceID(), 2);
+    oo.setSceneapi(oo.get_scene_api());
+    EXPECT_EQ(oo.createInstanceID(), 1);
+    EXPECT_EQ(oo.shaderBegin("zel_texture"), 1);
+    oo.shaderEnd();
+    EXPECT_TRUE(oo.set_vec3_array("seven", {1, 2, 3, 4, 5, 6, 7}));  // whole triples only
+    EXPECT_EQ(thrownMessage([&] { oo.set_parameter("raw", "text"); }),
+              "const char * are deprecated");
+  });
+  EXPECT_TRUE(sameBytes(out, std::string(kBannerAndVersion) + "#define shader 1 zel_texture {\n}\n"
+                                                              "#define shader 2 zel_texture {\n}\n"
+                                                              "#define shader 3 zel_texture {\n}\n"
+                                                              "id 1\n"
+                                                              "id 2\n"
+                                                              "id 1\n"
+                                                              "#define shader 1 zel_texture {\n}\n"
+                                                              "\"seven\" [ 1 2 3,4 5 6 ] ,\n"));
 }
 
 TEST(SceneOutput, WrapperWithoutSceneApiStaysEmpty) {
-    StreamFactory factory(nullptr);
-    zel::zelSceneapi_oo oo(&factory);
-    EXPECT_EQ(oo.get_scene_api(), nullptr);
-    EXPECT_EQ(factory.inits, 0);
-    EXPECT_FALSE(oo.set_parameter("x", 1));
-    EXPECT_FALSE(oo.begin_group("g"));
-    EXPECT_EQ(oo.shaderBegin("t"), 1);
-    oo.insertNode(zel::DefaultRTModule());
-    oo.insertNode(zel::LightCamera("c"));
+  StreamFactory factory(nullptr);
+  zel::zelSceneapi_oo oo(&factory);
+  EXPECT_EQ(oo.get_scene_api(), nullptr);
+  EXPECT_EQ(factory.inits, 0);
+  EXPECT_FALSE(oo.set_parameter("x", 1));
+  EXPECT_FALSE(oo.begin_group("g"));
+  EXPECT_EQ(oo.shaderBegin("t"), 1);
+  oo.insertNode(zel::DefaultRTModule());
+  oo.insertNode(zel::LightCamera("c"));
 }
 
 TEST(FileFactory, OpenFailureNamesThePath) {
-    const std::string path = tempPath("missing-folder") + "/scene.svb";
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(thrownMessage([&] { zel::LightFileFactory factory(path); }),
-              "could not open file: \"" + path + "\"");
-    EXPECT_THAT(::testing::internal::GetCapturedStderr(), ::testing::StartsWith("opening file: "));
+  const std::string path = tempPath("missing-folder") + "/scene.svb";
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(thrownMessage([&] { zel::LightFileFactory factory(path); }),
+            "could not open file: \"" + path + "\"");
+  EXPECT_THAT(::testing::internal::GetCapturedStderr(), ::testing::StartsWith("opening file: "));
 }
 
 // /dev/full accepts the open and the buffered writes, and fails the flush at close.
 TEST(FileFactory, CloseFailureThrowsOnceAndNeverFromTheDestructor) {
-    if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full on this machine";
-    {
-        zel::LightFileFactory factory("/dev/full");
-        zel::zelSceneapi_oo oo(&factory);
-        std::fflush(nullptr);  // the write fails here already; close must still report it
-        ::testing::internal::CaptureStderr();
-        EXPECT_EQ(thrownMessage([&] { factory.shutdown(); }), "could not close file");
-        EXPECT_THAT(::testing::internal::GetCapturedStderr(),
-                    ::testing::StartsWith("closing file: "));
-        EXPECT_NO_THROW(factory.shutdown());  // nothing left to close
-        EXPECT_EQ(factory.getApi(), nullptr);
-    }
+  if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full on this machine";
+  {
+    zel::LightFileFactory factory("/dev/full");
+    zel::zelSceneapi_oo oo(&factory);
+    std::fflush(nullptr);  // the write fails here already; close must still report it
     ::testing::internal::CaptureStderr();
-    EXPECT_NO_THROW({
-        zel::LightFileFactory factory("/dev/full");
-        zel::zelSceneapi_oo oo(&factory);
-    });
-    const std::string err = ::testing::internal::GetCapturedStderr();
-    EXPECT_THAT(err, ::testing::HasSubstr("closing file: "));
-    EXPECT_THAT(err, ::testing::HasSubstr("could not close file: \"/dev/full\""));
+    EXPECT_EQ(thrownMessage([&] { factory.shutdown(); }), "could not close file");
+    EXPECT_THAT(::testing::internal::GetCapturedStderr(), ::testing::StartsWith("closing file: "));
+    EXPECT_NO_THROW(factory.shutdown());  // nothing left to close
+    EXPECT_EQ(factory.getApi(), nullptr);
+  }
+  ::testing::internal::CaptureStderr();
+  EXPECT_NO_THROW({
+    zel::LightFileFactory factory("/dev/full");
+    zel::zelSceneapi_oo oo(&factory);
+  });
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_THAT(err, ::testing::HasSubstr("closing file: "));
+  EXPECT_THAT(err, ::testing::HasSubstr("could not close file: \"/dev/full\""));
 }
 
 // "-" writes the scene to the standard output the process started with and sends any
 // other standard output of the process to standard error. Run in a child process so
 // that the test runner's own descriptors stay untouched.
 TEST(FileFactory, DashWritesToStandardOutputAndDivertsTheRest) {
-    const std::string outPath = tempPath("dash.out");
-    const std::string errPath = tempPath("dash.err");
-    std::fflush(stdout);
-    std::fflush(stderr);
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        FILE* out = std::freopen(outPath.c_str(), "wb", stdout);
-        FILE* err = std::freopen(errPath.c_str(), "wb", stderr);
-        if (!out || !err) _exit(2);
-        try {
-            zel::LightFileFactory factory("-");
-            zel::zelSceneapi_oo oo(&factory);
-            std::printf("stray output\n");
-            std::fflush(stdout);
-            oo.get_scene_api()->add_comment("// end\n");
-            factory.shutdown();
-        } catch (...) {
-            _exit(3);
-        }
-        std::fflush(stdout);
-        _exit(0);
+  const std::string outPath = tempPath("dash.out");
+  const std::string errPath = tempPath("dash.err");
+  std::fflush(stdout);
+  std::fflush(stderr);
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    FILE* out = std::freopen(outPath.c_str(), "wb", stdout);
+    FILE* err = std::freopen(errPath.c_str(), "wb", stderr);
+    if (!out || !err) _exit(2);
+    try {
+      zel::LightFileFactory factory("-");
+      zel::zelSceneapi_oo oo(&factory);
+      std::printf("stray output\n");
+      std::fflush(stdout);
+      oo.get_scene_api()->add_comment("// end\n");
+      factory.shutdown();
+    } catch (...) {
+      _exit(3);
     }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    ASSERT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_TRUE(sameBytes(readFile(outPath), std::string(kHeader) + kBannerAndVersion + "// end\n"));
-    EXPECT_EQ(readFile(errPath), "stray output\n");
-    std::remove(outPath.c_str());
-    std::remove(errPath.c_str());
+    std::fflush(stdout);
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_TRUE(sameBytes(readFile(outPath), std::string(kHeader) + kBannerAndVersion + "// end\n"));
+  EXPECT_EQ(readFile(errPath), "stray output\n");
+  std::remove(outPath.c_str());
+  std::remove(errPath.c_str());
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 namespace solvane_test {
 
 struct DocumentDeleter {
-    void operator()(BaseDocument* doc) const { BaseDocument::Free(doc); }
+  void operator()(BaseDocument* doc) const { BaseDocument::Free(doc); }
 };
 using DocumentPtr = std::unique_ptr<BaseDocument, DocumentDeleter>;
 
@@ -31,9 +31,9 @@ void setVisibility(BaseObject* object, Int32 editor, Int32 render);
 // Three polygon objects nested A > B > C, with the given editor and render modes
 // (index 0 is A): visibility inherited or overridden through three levels.
 struct Chain {
-    BaseObject* a;
-    BaseObject* b;
-    BaseObject* c;
+  BaseObject* a;
+  BaseObject* b;
+  BaseObject* c;
 };
 Chain visibilityChain(BaseDocument* doc, const Int32 editor[3], const Int32 render[3]);
 
@@ -41,12 +41,12 @@ Chain visibilityChain(BaseDocument* doc, const Int32 editor[3], const Int32 rend
 // "Outside" beside it carrying the texture tag "OutsideTexture", a light and a hair object
 // beside them. Nothing is selected yet.
 struct SelectionScene {
-    BaseObject* parent;
-    BaseObject* inside;
-    BaseObject* outside;
-    BaseTag* outsideTexture;
-    BaseObject* light;
-    BaseObject* hair;
+  BaseObject* parent;
+  BaseObject* inside;
+  BaseObject* outside;
+  BaseTag* outsideTexture;
+  BaseObject* light;
+  BaseObject* hair;
 };
 SelectionScene selectionScene(BaseDocument* doc);
 

@@ -8,7 +8,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   try {
-    const svb::Scene scene = svb::parse(std::string_view(reinterpret_cast<const char*>(data), size));
+    const svb::Scene scene =
+        svb::parse(std::string_view(reinterpret_cast<const char*>(data), size));
     svb::summarize(scene);
   } catch (const svb::ParseError&) {
   }

@@ -33,8 +33,10 @@ TEST(SvbParse, ExportedScene) {
   const svb::Scene scene = svb::parse(bytes);
   ASSERT_EQ(scene.nodes.size(), 9u);
   EXPECT_EQ(dump(scene.nodes[7]),
-            "camera \"Camera\" { projection = \"perspective\"; fov = 90; reflection map = shader \"zel_envmap\" "
-            "{ \"texture\" = \"startup.hdr\"; \"format\" = 3; \"radius\" = 25 }; position = 0 0 0; up = 0 1 0; "
+            "camera \"Camera\" { projection = \"perspective\"; fov = 90; reflection map = shader "
+            "\"zel_envmap\" "
+            "{ \"texture\" = \"startup.hdr\"; \"format\" = 3; \"radius\" = 25 }; position = 0 0 0; "
+            "up = 0 1 0; "
             "transform = 1 0 0 0 0 1 0 0 0 0 -1 0 1 2 -3 1 }");
   EXPECT_EQ(scene.nodes[5].offset, bytes.find("version"));
   const svb::Node* root = scene.find_group("untitled");
@@ -43,13 +45,16 @@ TEST(SvbParse, ExportedScene) {
   const svb::Node* quad = root->child(svb::NodeKind::Group, "Quad")->child(svb::NodeKind::Object);
   ASSERT_NE(quad, nullptr);
   EXPECT_EQ(dump(*quad->child(svb::NodeKind::Geometry)),
-            "geometry \"triangles\" { \"vertices\" = [c:0,0,0,1,0,0,1,1,0,0,1,0]; \"triangles\" = [i:0,3,1,2,1,3] }");
-  EXPECT_EQ(root->children[3].children[2].param("matrices")->value.array().numbers.at(16 + 12), 0.5);
+            "geometry \"triangles\" { \"vertices\" = [c:0,0,0,1,0,0,1,1,0,0,1,0]; \"triangles\" = "
+            "[i:0,3,1,2,1,3] }");
+  EXPECT_EQ(root->children[3].children[2].param("matrices")->value.array().numbers.at(16 + 12),
+            0.5);
 
   const svb::Summary s = svb::summarize(scene);
-  EXPECT_EQ(svb::to_line(s),
-            "version 8, 4 groups, 1 models, 3 objects, 3 triangles, 7 vertices, 2 curves, 3 materials, "
-            "5 shaders, 1 cameras, 1 lights, 1 animation blocks, 1 modules, 66 statements");
+  EXPECT_EQ(
+      svb::to_line(s),
+      "version 8, 4 groups, 1 models, 3 objects, 3 triangles, 7 vertices, 2 curves, 3 materials, "
+      "5 shaders, 1 cameras, 1 lights, 1 animation blocks, 1 modules, 66 statements");
 }
 
 TEST(SvbParse, ParametersTokensAndNumbers) {
@@ -81,7 +86,8 @@ TEST(SvbParse, TextAndBinaryArrays) {
       // Element by element: closed by " ],", mixed shapes kept apart.
       {"\"m\" [\n1, 2 3 4, on, \"s\" ],\n", "\"m\" = [{1},{2 3 4},{on},{\"s\"}]"},
       // Payload bytes that look like syntax do not end the block.
-      {"\"i\" [ " + block(svb::kBinaryInt, 2, "}\n\"]" + std::string("\x01\x02\x03\x04", 4)) + "] ,\n",
+      {"\"i\" [ " + block(svb::kBinaryInt, 2, "}\n\"]" + std::string("\x01\x02\x03\x04", 4)) +
+           "] ,\n",
        "\"i\" = [i:1562511997,67305985]"},
       // Text elements first, then the accumulated block.
       {"\"mix\" [\n0.2500000000000000, 2.0000000000000000" + svbtest::float_block({7, 8}) + " ],\n",
@@ -92,9 +98,12 @@ TEST(SvbParse, TextAndBinaryArrays) {
 TEST(SvbParse, ShadersAndStatements) {
   expect_trees({
       // Captured shaders nest inside values, a binary block inside the innermost.
-      {"#define shader 3 zel advanced {\n\"tex\" ! 2,\n\"outer\" ! \"a\" {\n\"inner\" ! \"b\" {\n\"deep\" \"c\" {\n"
-       "\"data\" [ " + svbtest::float_block({1}) + "] ,\n},\n},\n},\n}\n",
-       "#define shader \"zel advanced\" = #3 { \"tex\" ! #2; \"outer\" ! shader \"a\" { \"inner\" ! shader \"b\" "
+      {"#define shader 3 zel advanced {\n\"tex\" ! 2,\n\"outer\" ! \"a\" {\n\"inner\" ! \"b\" "
+       "{\n\"deep\" \"c\" {\n"
+       "\"data\" [ " +
+           svbtest::float_block({1}) + "] ,\n},\n},\n},\n}\n",
+       "#define shader \"zel advanced\" = #3 { \"tex\" ! #2; \"outer\" ! shader \"a\" { \"inner\" "
+       "! shader \"b\" "
        "{ \"deep\" = shader \"c\" { \"data\" = [f:1] } } } }"},
       {"#define object \"o\" {\ninvisible on\n}\n", "#define object \"o\" { invisible = on }"},
       // A refused modify leaves "#modify " before whatever comes next.
@@ -121,7 +130,8 @@ TEST(SvbParse, NestingLimit) {
     svb::parse(nested(svb::kMaxNesting + 1));
     FAIL() << "expected a nesting error";
   } catch (const svb::ParseError& e) {
-    EXPECT_EQ(e.what(), "offset " + std::to_string(12 * svb::kMaxNesting) + ": nesting deeper than 256 levels");
+    EXPECT_EQ(e.what(), "offset " + std::to_string(12 * svb::kMaxNesting) +
+                            ": nesting deeper than 256 levels");
   }
   // Captured shaders count as levels too.
   std::string shaders = "\"p\" ";

@@ -87,7 +87,12 @@ TEST_P(RoundTrip, ScalarValuesOfEveryType) {
       {"matrix", TYPE_MATRIX, &matrix, Value::Kind::Number, {matrix.m, matrix.m + 16}, ""},
       {"true", TYPE_BOOL, &least, Value::Kind::Bool, {1}, ""},
       {"string", TYPE_STRING, "plain text", Value::Kind::String, {}, "plain text"},
-      {"tricky", TYPE_STRING, "say \"hi\"\n\xc3\xa9", Value::Kind::String, {}, "say \"hi\"\n\xc3\xa9"},
+      {"tricky",
+       TYPE_STRING,
+       "say \"hi\"\n\xc3\xa9",
+       Value::Kind::String,
+       {},
+       "say \"hi\"\n\xc3\xa9"},
       {"ref", TYPE_STRING_REF, &ref, Value::Kind::String, {}, "by reference"},
       {"reserved", static_cast<zelType>(8), &least, Value::Kind::None, {}, ""},
   };
@@ -129,9 +134,10 @@ TEST_P(RoundTrip, CapturedShadersAndSubshaders) {
         w.set_parameter("shader", TYPE_SHADER, &outer);
       },
       false, GetParam());
-  EXPECT_EQ(svbtest::dump(scene), std::string(GetParam() ? "shader" : "\"shader\"") +
-                                      " = shader \"outer\\x09type\\n\" { \"sub\" ! shader \"inner type\" "
-                                      "{ \"scale\" = 2 }; \"by id\" ! #4 }");
+  EXPECT_EQ(svbtest::dump(scene),
+            std::string(GetParam() ? "shader" : "\"shader\"") +
+                " = shader \"outer\\x09type\\n\" { \"sub\" ! shader \"inner type\" "
+                "{ \"scale\" = 2 }; \"by id\" ! #4 }");
 }
 
 TEST_P(RoundTrip, WholeArraysInTextAndBinaryForm) {
@@ -141,7 +147,8 @@ TEST_P(RoundTrip, WholeArraysInTextAndBinaryForm) {
   std::vector<zelVector> vectors = {{1, 2, 3}, {-4.5, 0, 1e+06}};
   std::vector<zelMatrix> matrices(2);
   for (int i = 0; i < 32; ++i) matrices[i / 16].m[i % 16] = i * 1.5 - 4;
-  std::vector<const char*> strings = {"a", "", "b c", "quote\"", "\x01raw", "f", "g", "h", "line\nend"};
+  std::vector<const char*> strings = {"a", "",  "b c", "quote\"",  "\x01raw",
+                                      "f", "g", "h",   "line\nend"};
   const struct {
     const char* name;
     zelType base;
@@ -185,7 +192,8 @@ TEST_P(RoundTrip, WholeArraysInTextAndBinaryForm) {
         EXPECT_EQ(a.width, c.width);
       }
       // Binary blocks and doubles are exact; text floats have six digits.
-      if (block || c.base == TYPE_DOUBLE || c.base == TYPE_INT || c.base == TYPE_BOOL || c.base == TYPE_MATRIX) {
+      if (block || c.base == TYPE_DOUBLE || c.base == TYPE_INT || c.base == TYPE_BOOL ||
+          c.base == TYPE_MATRIX) {
         EXPECT_THAT(a.as_doubles(), ElementsAreArray(c.expected));
       } else {
         EXPECT_THAT(narrow(a.as_doubles()), ElementsAreArray(narrow(c.expected)));
@@ -308,30 +316,33 @@ TEST(RoundTripStatements, EveryStatementReadsBack) {
         w.render();
       },
       true);
-  EXPECT_EQ(svbtest::dump(scene),
-            "comment = \"// a comment\"\n"
-            "print = \"100% \"done\"\"\n"
-            "version = 8\n"
-            "progress \"step \"1\"\" = 0.25\n"
-            "module \"zelrtopt.so\" {}\n"
-            "options {}\n"
-            "camera {}\n"
-            "#modify camera \"cam\" {}\n"
-            "image {}\n"
-            "output \"o1\" \"o2\" \"o3\" {}\n"
-            "#define shader \"named\" \"zel_diffuse\" {}\n"
-            "#define shader \"zel_advanced\" = #3 {}\n"
-            "#define matrix \"m\" {}\n"
-            "#define group \"gr\\xc3\\xbcn\" { flags = 1; transform = 1 0 0 0 0 1 0 0 0 0 -1 0 0 0 0 1; "
-            "set transform = 1 0 0 0 0 1 0 0 0 0 -1 0 0 0 0 1; scale = 1 2 3; translate = -1 -2 -3; "
-            "rotate = 0 90 180; attribute \"source file\" = \"source file\"; icon = b0102; blob = bff; id = 7; "
-            "object \"obj\" { material \"mat\" { comment = \"// assuming surface shader\"; "
-            "surface ! shader \"zel_mesh_light\" { \"weights\" = [f:0.5,2] }; shadow ! #3; "
-            "reflection map ! shader \"zel_mesh_light\" { \"weights\" = [f:0.5,2] } } }; material use \"mat\"; "
-            "animation \"fbx_animation\" \"Position . X\" {}; light \"l\" {}; accel \"bvh\" {} }\n"
-            "#define material \"loose\" {}\n"
-            "error = \"bad\\nthing\"\n"
-            "render");
+  EXPECT_EQ(
+      svbtest::dump(scene),
+      "comment = \"// a comment\"\n"
+      "print = \"100% \"done\"\"\n"
+      "version = 8\n"
+      "progress \"step \"1\"\" = 0.25\n"
+      "module \"zelrtopt.so\" {}\n"
+      "options {}\n"
+      "camera {}\n"
+      "#modify camera \"cam\" {}\n"
+      "image {}\n"
+      "output \"o1\" \"o2\" \"o3\" {}\n"
+      "#define shader \"named\" \"zel_diffuse\" {}\n"
+      "#define shader \"zel_advanced\" = #3 {}\n"
+      "#define matrix \"m\" {}\n"
+      "#define group \"gr\\xc3\\xbcn\" { flags = 1; transform = 1 0 0 0 0 1 0 0 0 0 -1 0 0 0 0 1; "
+      "set transform = 1 0 0 0 0 1 0 0 0 0 -1 0 0 0 0 1; scale = 1 2 3; translate = -1 -2 -3; "
+      "rotate = 0 90 180; attribute \"source file\" = \"source file\"; icon = b0102; blob = bff; "
+      "id = 7; "
+      "object \"obj\" { material \"mat\" { comment = \"// assuming surface shader\"; "
+      "surface ! shader \"zel_mesh_light\" { \"weights\" = [f:0.5,2] }; shadow ! #3; "
+      "reflection map ! shader \"zel_mesh_light\" { \"weights\" = [f:0.5,2] } } }; material use "
+      "\"mat\"; "
+      "animation \"fbx_animation\" \"Position . X\" {}; light \"l\" {}; accel \"bvh\" {} }\n"
+      "#define material \"loose\" {}\n"
+      "error = \"bad\\nthing\"\n"
+      "render");
 }
 
 }  // namespace

@@ -54,7 +54,11 @@ inline std::string shown(const std::string& text) {
   std::string out;
   for (unsigned char c : text) {
     char cell[8];
-    std::snprintf(cell, sizeof cell, c == '\n' ? "\\n" : (c < 0x20 || c >= 0x7f) ? "\\x%02x" : "%c", c);
+    std::snprintf(cell, sizeof cell,
+                  c == '\n'                 ? "\\n"
+                  : (c < 0x20 || c >= 0x7f) ? "\\x%02x"
+                                            : "%c",
+                  c);
     out += cell;
   }
   return out;
@@ -77,12 +81,18 @@ inline std::string dump(const svb::Node& node);
 inline std::string dump(const svb::Value& v) {
   using K = svb::Value::Kind;
   switch (v.kind) {
-    case K::None: return "";
-    case K::Number: return numbers(v.numbers.data(), v.numbers.size(), " ");
-    case K::Bool: return v.boolean ? "on" : "off";
-    case K::String: return (v.hex ? "x\"" : "\"") + shown(v.text) + "\"";
-    case K::ShaderId: return "#" + num(v.number());
-    case K::Shader: return dump(*v.shader());
+    case K::None:
+      return "";
+    case K::Number:
+      return numbers(v.numbers.data(), v.numbers.size(), " ");
+    case K::Bool:
+      return v.boolean ? "on" : "off";
+    case K::String:
+      return (v.hex ? "x\"" : "\"") + shown(v.text) + "\"";
+    case K::ShaderId:
+      return "#" + num(v.number());
+    case K::Shader:
+      return dump(*v.shader());
     case K::Bytes: {
       std::string out = "b";
       for (unsigned char c : v.text) {
@@ -92,7 +102,8 @@ inline std::string dump(const svb::Value& v) {
       }
       return out;
     }
-    case K::Array: break;
+    case K::Array:
+      break;
   }
   const svb::Array& a = v.array();
   std::string out = "[";
@@ -130,7 +141,8 @@ inline std::string dump(const svb::Node& node) {
   if (!value.empty()) out += " = " + value;
   if (node.is_block()) {
     out += " {";
-    for (std::size_t i = 0; i < node.children.size(); ++i) out += (i ? "; " : " ") + dump(node.children[i]);
+    for (std::size_t i = 0; i < node.children.size(); ++i)
+      out += (i ? "; " : " ") + dump(node.children[i]);
     out += node.children.empty() ? "}" : " }";
   }
   return out;
@@ -153,30 +165,40 @@ inline std::string exported_scene() {
          "version 8\n\n"
          "load \"zelrtopt.so\" {\n\"import_mode\" on,\n\"meter_scale\" 100,\n\"ext\" off,\n}\n"
          "\ncamera \"Camera\" {\nprojection \"perspective\"\nfov 90\n"
-         "reflection map \"zel_envmap\" {\n\"texture\" \"startup.hdr\",\n\"format\" 3,\n\"radius\" 25,\n}\n"
+         "reflection map \"zel_envmap\" {\n\"texture\" \"startup.hdr\",\n\"format\" 3,\n\"radius\" "
+         "25,\n}\n"
          "position 0 0 0\nup 0 1 0\ntransform 1 0 0 0 0 1 0 0 0 0 -1 0 1 2 -3 1\n}\n"
          "\ngroup \"untitled\" {\ntransform 1 0 0 0 0 1 0 0 0 0 -1 0 0 0 0 1\n"
          "attribute \"source file\" \"source file\"\nprogress \"Quad\" 0.000\n\n"
-         "\ngroup \"Quad\" {\nflags 1\nobject \"Quad\" {\ngeometry \"triangles\" {\n\"vertices\" [ " +
-         float_block({0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0}, svb::kBinaryColor) + "] ,\n\"triangles\" [ " +
-         int_block({0, 3, 1, 2, 1, 3}) +
+         "\ngroup \"Quad\" {\nflags 1\nobject \"Quad\" {\ngeometry \"triangles\" {\n\"vertices\" "
+         "[ " +
+         float_block({0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0}, svb::kBinaryColor) +
+         "] ,\n\"triangles\" [ " + int_block({0, 3, 1, 2, 1, 3}) +
          "] ,\n}\n"
-         "material \"Wood\" {\nsurface \"zel_advanced\" {\n\"diffuse\" 0.8 0.6 0.4,\n\"fresnel\" on,\n"
-         "\"diffuse\" ! \"texture2_rgb\" {\n\"texture\" \"wood.png\",\n\"uv_flags\" 62,\n},\n}\n}\n}\n"
-         "animation \"fbx_animation\" \"Position . X\" {\n\"start_time\" 0,\n\"folder\" \"Quad/Position\",\n"
-         "\"matrices\" [ 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 ,\n1 0 0 0 0 1 0 0 0 0 1 0 0.5 0 0 1 \n] ,\n"
+         "material \"Wood\" {\nsurface \"zel_advanced\" {\n\"diffuse\" 0.8 0.6 0.4,\n\"fresnel\" "
+         "on,\n"
+         "\"diffuse\" ! \"texture2_rgb\" {\n\"texture\" \"wood.png\",\n\"uv_flags\" "
+         "62,\n},\n}\n}\n}\n"
+         "animation \"fbx_animation\" \"Position . X\" {\n\"start_time\" 0,\n\"folder\" "
+         "\"Quad/Position\",\n"
+         "\"matrices\" [ 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 ,\n1 0 0 0 0 1 0 0 0 0 1 0 0.5 0 0 1 \n] "
+         ",\n"
          "\"timestamps\" [ " +
          int_block({0, 33}) +
          "] ,\n}\n}\n"
-         "\ngroup \"Light\" {\nflags 1\nobject \"Light\" {\ngeometry \"triangles\" {\n\"vertices\" [ " +
+         "\ngroup \"Light\" {\nflags 1\nobject \"Light\" {\ngeometry \"triangles\" {\n\"vertices\" "
+         "[ " +
          float_block({0, -1, 0, 1, 0, 0, 0, 0, 1}, svb::kBinaryColor) + "] ,\n\"triangles\" [ " +
          int_block({2, 1, 0}) +
          "] ,\n}\n"
-         "material \"Light\" {\nsurface \"zel_point_light\" {\n\"power\" 100,\n\"lumen\" off,\n}\n}\n}\n}\n"
-         "\ngroup \"Hair\" {\nobject \"Hair\" {\ngeometry \"zel_bezier_curves\" {\n\"order\" 2,\n\"pr\" [ " +
+         "material \"Light\" {\nsurface \"zel_point_light\" {\n\"power\" 100,\n\"lumen\" "
+         "off,\n}\n}\n}\n}\n"
+         "\ngroup \"Hair\" {\nobject \"Hair\" {\ngeometry \"zel_bezier_curves\" {\n\"order\" "
+         "2,\n\"pr\" [ " +
          float_block({0.5f, 0.1f, 0.5f, 0.1f}) + "] ,\n\"nvertices\" [ " + int_block({2, 2}) +
          "] ,\n}\n"
-         "material \"Display color\" {\nsurface \"zel_diffuse\" {\n\"diffuse\" 0.5 0.5 0.5,\n}\n}\n}\n}\n"
+         "material \"Display color\" {\nsurface \"zel_diffuse\" {\n\"diffuse\" 0.5 0.5 "
+         "0.5,\n}\n}\n}\n}\n"
          "}\n";
 }
 

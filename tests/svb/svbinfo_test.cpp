@@ -49,8 +49,8 @@ class SvbInfo : public ::testing::Test {
   Outcome run(const std::string& args, const std::string& input = "/dev/null") const {
     const std::string out = path("stdout.txt");
     const std::string err = path("stderr.txt");
-    const std::string cmd = std::string("'") + SVBINFO_PROGRAM + "' " + args + " < '" + input + "' > '" + out +
-                            "' 2> '" + err + "'";
+    const std::string cmd = std::string("'") + SVBINFO_PROGRAM + "' " + args + " < '" + input +
+                            "' > '" + out + "' 2> '" + err + "'";
     Outcome r;
     const int raw = std::system(cmd.c_str());
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -71,7 +71,8 @@ class SvbInfo : public ::testing::Test {
       w.camera_begin("Camera");
       w.camera_end();
       w.group_begin("untitled", true);
-      auto object = [&w](const char* name, const char* geometry, const char* array, int count, const char* shader) {
+      auto object = [&w](const char* name, const char* geometry, const char* array, int count,
+                         const char* shader) {
         w.group_begin(name, true);
         w.object_begin(name, true);
         w.geometry_use(geometry);
@@ -102,7 +103,8 @@ class SvbInfo : public ::testing::Test {
 };
 
 const char kExpectedSummary[] =
-    "version: 8\ngroups: 4\nmodels: 1\nobjects: 3\ntriangles: 3\nvertices: 0\ncurves: 4\nmaterials: 3\n"
+    "version: 8\ngroups: 4\nmodels: 1\nobjects: 3\ntriangles: 3\nvertices: 0\ncurves: "
+    "4\nmaterials: 3\n"
     "shaders: 3\ncameras: 1\nlights: 1\nanimation blocks: 3\nmodules: 0\n";
 
 TEST_F(SvbInfo, SummaryOfAWrittenSceneAndWhereItsTruncationBreaks) {
@@ -112,8 +114,8 @@ TEST_F(SvbInfo, SummaryOfAWrittenSceneAndWhereItsTruncationBreaks) {
   Outcome r = run("'" + file + "'");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
-  EXPECT_THAT(r.out, StartsWith("file: " + file + "\nbytes: " + std::to_string(bytes.size()) + "\n" +
-                                kExpectedSummary + "statements: "));
+  EXPECT_THAT(r.out, StartsWith("file: " + file + "\nbytes: " + std::to_string(bytes.size()) +
+                                "\n" + kExpectedSummary + "statements: "));
   // "-" reads the same scene from standard input.
   r = run("-", file);
   EXPECT_EQ(r.status, 0) << r.err;
@@ -127,14 +129,16 @@ TEST_F(SvbInfo, SummaryOfAWrittenSceneAndWhereItsTruncationBreaks) {
   r = run("'" + cut + "'");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err, "svbinfo: " + cut + ": offset " + std::to_string(block) +
-                       ": expected 24 bytes of binary array data (6 x \"i\"), only 4 bytes remain\n");
+  EXPECT_EQ(r.err,
+            "svbinfo: " + cut + ": offset " + std::to_string(block) +
+                ": expected 24 bytes of binary array data (6 x \"i\"), only 4 bytes remain\n");
 }
 
 TEST_F(SvbInfo, UsageAndUnreadableFiles) {
   Outcome r = run("'" + path("missing.svb") + "'");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "svbinfo: " + path("missing.svb") + ": cannot open: No such file or directory\n");
+  EXPECT_EQ(r.err,
+            "svbinfo: " + path("missing.svb") + ": cannot open: No such file or directory\n");
   r = run("--help");
   EXPECT_EQ(r.status, 0);
   EXPECT_THAT(r.out, StartsWith("usage: svbinfo FILE\n"));

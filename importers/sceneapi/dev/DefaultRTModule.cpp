@@ -19,18 +19,18 @@ DefaultRTModule::DefaultRTModule()
       ext_(true) {}
 
 void DefaultRTModule::transferToScene(zelSceneapi_oo* oo) const {
-    oo->set_parameter("import_mode", importMode_);
-    oo->set_parameter("import_merge_groups", mergeGroups_);
-    oo->set_parameter("import_merge_objects", mergeObjects_);
-    oo->set_parameter("import_up_vector", upVector_);
-    oo->set_parameter("meter_scale", meterScale_);
-    oo->set_parameter("import_keep_original", keepOriginal_);
-    oo->set_parameter("import_center_geometry", centerGeometry_);
-    oo->set_parameter("import_snap_to_ground", snapToGround_);
-    oo->set_parameter("import_adjust_camera", adjustCamera_);
-    oo->set_parameter("import_adjust_environment", adjustEnvironment_);
-    if (!useCamera_.empty()) oo->set_parameter("import_use_camera", useCamera_);
-    oo->set_parameter("ext", ext_);
+  oo->set_parameter("import_mode", importMode_);
+  oo->set_parameter("import_merge_groups", mergeGroups_);
+  oo->set_parameter("import_merge_objects", mergeObjects_);
+  oo->set_parameter("import_up_vector", upVector_);
+  oo->set_parameter("meter_scale", meterScale_);
+  oo->set_parameter("import_keep_original", keepOriginal_);
+  oo->set_parameter("import_center_geometry", centerGeometry_);
+  oo->set_parameter("import_snap_to_ground", snapToGround_);
+  oo->set_parameter("import_adjust_camera", adjustCamera_);
+  oo->set_parameter("import_adjust_environment", adjustEnvironment_);
+  if (!useCamera_.empty()) oo->set_parameter("import_use_camera", useCamera_);
+  oo->set_parameter("ext", ext_);
 }
 
 }  // namespace zel

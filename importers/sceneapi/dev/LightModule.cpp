@@ -5,11 +5,11 @@
 namespace zel {
 
 void LightModule::insert(zelSceneapi_oo* oo) const {
-    zelScene_api* api = oo->get_scene_api();
-    if (!api) return;
-    api->module_begin(moduleName_.c_str());
-    transferToScene(oo);
-    api->module_end();
+  zelScene_api* api = oo->get_scene_api();
+  if (!api) return;
+  api->module_begin(moduleName_.c_str());
+  transferToScene(oo);
+  api->module_end();
 }
 
 void LightModule::defineInstance(zelSceneapi_oo*) {}

@@ -222,8 +222,8 @@ TiXmlElement* RepeatLinkFactory::findElement(TiXmlElement* element, std::string 
   return nullptr;
 }
 
-TiXmlElement* RepeatLinkFactory::findByNameAttribute(TiXmlElement* element,
-                                                     std::string const& name, int depth) {
+TiXmlElement* RepeatLinkFactory::findByNameAttribute(TiXmlElement* element, std::string const& name,
+                                                     int depth) {
   if (!element || depth <= 0) return nullptr;
   char const* modelset = element->Attribute("modelset");
   if (modelset && std::string(modelset) != "active") return nullptr;

@@ -96,8 +96,8 @@ char const* Log<T>::ToString(TLogLevel level) {
 
 // Writes one message of the given level when the level is reported and the
 // log file is open: ZEL_LOG(logDEBUG) << "text " << value;
-#define ZEL_LOG(level)                                                                \
+#define ZEL_LOG(level)                                                                  \
   if ((level) > Log<Output2FILE>::ReportingLevel() || Output2FILE::Stream() == nullptr) \
-    ;                                                                                 \
-  else                                                                                \
+    ;                                                                                   \
+  else                                                                                  \
     FILELog().Get(level, __FILE__, __LINE__)

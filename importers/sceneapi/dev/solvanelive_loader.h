@@ -33,9 +33,9 @@ class zelQuery_api {
 // What the library's entry point returns; deleting it releases both APIs.
 class zelSolvaneLive {
  public:
-  virtual ~zelSolvaneLive() = default;             // slots 0 and 1
-  virtual zelScene_api* get_scene_api() = 0;       // slot 2
-  virtual zelQuery_api* get_query_api() = 0;       // slot 3
+  virtual ~zelSolvaneLive() = default;        // slots 0 and 1
+  virtual zelScene_api* get_scene_api() = 0;  // slot 2
+  virtual zelQuery_api* get_query_api() = 0;  // slot 3
 };
 
 // The library's entry point, looked up by name and called without arguments.

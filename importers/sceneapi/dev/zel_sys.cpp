@@ -24,8 +24,6 @@ void sleep(int ms) {
   if (ms > 0) usleep(static_cast<useconds_t>(ms) * 1000);
 }
 
-std::string joinPath(std::string const& a, std::string const& b) {
-  return a + "/" + b;
-}
+std::string joinPath(std::string const& a, std::string const& b) { return a + "/" + b; }
 
 }  // namespace zel_sys
