@@ -73,6 +73,13 @@ bool LiveSceneApi::disconnect() {
   return ok;
 }
 
+bool LiveSceneApi::peer(std::int64_t& processId, int& port) const {
+  if (peerPort_ <= 0) return false;
+  processId = peerProcessId_;
+  port = peerPort_;
+  return true;
+}
+
 void LiveSceneApi::closeStream() {
   writer_.reset();
   if (stream_) std::fclose(stream_);

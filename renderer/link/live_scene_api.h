@@ -4,6 +4,7 @@
 
 #include "zelapi.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -94,6 +95,10 @@ class LiveSceneApi : public zelScene_api {
   bool connected() const { return writer_ != nullptr; }
   // The renderer's reply to the last stream ("OK ..." or "ERROR ...").
   std::string const& lastReply() const { return lastReply_; }
+  // Why the last connect or disconnect failed; "" after a success.
+  std::string const& lastError() const { return lastError_; }
+  // The renderer last connected to: its process id and port; false before any connection.
+  bool peer(std::int64_t& processId, int& port) const;
 
  private:
   void closeStream();
@@ -103,6 +108,9 @@ class LiveSceneApi : public zelScene_api {
   std::unique_ptr<zelScene_api_file> writer_;
   int clientId_ = 0;
   std::string lastReply_;
+  std::string lastError_;
+  std::int64_t peerProcessId_ = 0;
+  int peerPort_ = 0;
 };
 
 }  // namespace solvane_link

@@ -1,7 +1,7 @@
 // The link library's query API: running renderers on the default ports.
 #pragma once
 
-#include "solvanelive_loader.h"
+#include "zellive.h"
 
 #include <cstdint>
 #include <string>

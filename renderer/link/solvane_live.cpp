@@ -2,7 +2,7 @@
 // scene API and the query API.
 #include "live_scene_api.h"
 #include "query_api.h"
-#include "solvanelive_loader.h"
+#include "zellive.h"
 
 namespace {
 
@@ -10,6 +10,10 @@ class SolvaneLive : public zelSolvaneLive {
  public:
   zelScene_api* get_scene_api() override { return &scene_; }
   zelQuery_api* get_query_api() override { return &query_; }
+  char const* get_last_error() override { return scene_.lastError().c_str(); }
+  bool get_peer(std::int64_t& processId, int& port) const override {
+    return scene_.peer(processId, port);
+  }
 
  private:
   solvane_link::LiveSceneApi scene_;

@@ -2,7 +2,7 @@
 // test through the control block.
 #include "fake_live.h"
 
-#include "solvanelive_loader.h"
+#include "zellive.h"
 #include "zelsceneapi_file.h"
 
 #include <string>
@@ -21,7 +21,7 @@ class FakeScene : public zelScene_api_file {
   }
   bool disconnect() override {
     ++control.disconnects;
-    return true;
+    return !control.disconnectFails;
   }
   void set_id(int id) override { control.ids.push_back(id); }
 };
@@ -64,6 +64,12 @@ class FakeLive : public zelSolvaneLive {
   ~FakeLive() override { --control.liveObjects; }
   zelScene_api* get_scene_api() override { return control.noSceneApi ? nullptr : &scene_; }
   zelQuery_api* get_query_api() override { return control.noQueryApi ? nullptr : &query_; }
+  char const* get_last_error() override { return control.lastError.c_str(); }
+  bool get_peer(std::int64_t& processId, int& port) const override {
+    processId = control.peerProcessId;
+    port = control.peerPort;
+    return control.peerPort > 0;
+  }
 
  private:
   FakeScene scene_;

@@ -2,46 +2,7 @@
 // hands out: the live scene API and the query API.
 #pragma once
 
-#include <cstdint>
-
-class zelScene_api;
-
-// The link library's view of the running renderers. Owned by the live
-// object; the virtual slot order is a binary contract with the library.
-// An instance must be attached (slot 1) before its scene can be read.
-class zelQuery_api {
- public:
-  // XML list of the running renderer instances, or null. Valid until the
-  // next call on this object.
-  virtual char const* get_instances() = 0;  // slot 0
-  // Attaches to the instance with this process id; false when there is none.
-  virtual bool attach(std::int64_t process_id) = 0;  // slot 1
-  virtual bool is_attached() const = 0;              // slot 2
-  virtual void detach() = 0;                         // slot 3
-  // Live link port of the attached instance, or -1.
-  virtual int get_port() const = 0;  // slot 4
-  // Process id of the attached instance, or -1.
-  virtual std::int64_t get_process_id() const = 0;  // slot 5
-  // XML of the attached instance's scene, or null. Valid until the next
-  // call on this object.
-  virtual char const* get_scene() = 0;  // slot 6
-
- protected:
-  ~zelQuery_api() = default;
-};
-
-// What the library's entry point returns; deleting it releases both APIs.
-class zelSolvaneLive {
- public:
-  virtual ~zelSolvaneLive() = default;        // slots 0 and 1
-  virtual zelScene_api* get_scene_api() = 0;  // slot 2
-  virtual zelQuery_api* get_query_api() = 0;  // slot 3
-};
-
-// The library's entry point, looked up by name and called without arguments.
-extern "C" {
-typedef zelSolvaneLive* (*solvane_live_initialize_t)();
-}
+#include "zellive.h"
 
 // Holds the loaded library and its live object.
 class zelSolvaneLiveLoader {
