@@ -1,4 +1,5 @@
 // c4dhost: runs a plug-in's command on a document, as the host would.
+#include <signal.h>
 #include <unistd.h>
 
 #include <climits>
@@ -185,6 +186,7 @@ int run(const Options& o) {
   if (!o.list) {
     if (o.positional.size() == 2) {
       doc = c4ddoc::readDocumentFile(o.positional.front());
+      c4dhost::SetOpenDocumentFile(o.positional.front());
     } else {
       c4ddoc::ReadOptions options;
       options.baseFolder = C4DHOST_EXAMPLES_FOLDER;
@@ -202,6 +204,9 @@ int run(const Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A closed standard output (a pipe whose reader has gone) is a failed write that the
+  // plug-in reports, not a reason to die.
+  signal(SIGPIPE, SIG_IGN);
   Options options;
   try {
     options = parseOptions(argc, argv);

@@ -39,6 +39,10 @@ void ClearCommands();
 void SetFileDialogAnswer(const std::string& path);
 void SetFileDialogCancelled();
 
+// The file the open document was read from: a save dialog refuses to answer with it
+// (however the path is spelt), shows why and counts as cancelled. Empty: none.
+void SetOpenDocumentFile(const std::string& path);
+
 // What the last FileSelect call asked for.
 struct FileDialogRequest {
   std::string title;

@@ -116,8 +116,11 @@ void GeListNode::Remove() {
 
 namespace {
 // True when node lies in the subtree of root (root itself included), so that
-// inserting root there would make the tree a cycle.
+// inserting root there would make the tree a cycle. A root without children
+// is answered at once, so that building deep trees leaf by leaf stays linear.
 bool InSubtree(const GeListNode* node, const GeListNode* root) {
+  if (node == root) return true;
+  if (!root->GetDown()) return false;
   for (const GeListNode* n = node; n; n = n->GetUp())
     if (n == root) return true;
   return false;

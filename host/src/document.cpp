@@ -49,8 +49,9 @@ void BaseDocument::InsertObject(BaseObject* op, BaseObject* parent, BaseObject* 
                                 Bool checknames) {
   (void)checknames;
   if (!op) return;
-  for (const GeListNode* n = parent; n; n = n->GetUp())
-    if (n == op) return;  // op cannot go into its own subtree
+  // op cannot go into its own subtree; without children only op itself is in it.
+  for (const GeListNode* n = parent; n && (n == parent || op->GetDown()); n = n->GetUp())
+    if (n == op) return;
   if (pred && pred->GetUp() == parent && pred->GetDocument() == this) {
     op->InsertAfter(pred);
     return;

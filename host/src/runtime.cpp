@@ -5,6 +5,8 @@
 #include "c4d_general.h"
 #include "runtime_internal.h"
 
+#include <sys/stat.h>
+
 #include <atomic>
 #include <string>
 #include <utility>
@@ -18,6 +20,7 @@ struct Runtime {
   c4dhost::FileDialogRequest lastDialog;
   std::vector<c4dhost::HostMessage> messages;
   std::function<void(const c4dhost::HostMessage&)> sink;
+  std::string openDocumentFile;
 };
 
 Runtime& State() {
@@ -59,6 +62,8 @@ void SetFileDialogAnswer(const std::string& path) {
   State().dialogAnswer = path;
 }
 
+void SetOpenDocumentFile(const std::string& path) { State().openDocumentFile = path; }
+
 void SetFileDialogCancelled() {
   State().dialogAnswered = false;
   State().dialogAnswer.clear();
@@ -89,6 +94,20 @@ bool AnswerFileDialog(const c4dhost::FileDialogRequest& request, std::string& an
   State().lastDialog = request;
   if (!State().dialogAnswered) return false;
   answer = State().dialogAnswer;
+  return true;
+}
+
+bool RefusesSaveTarget(const std::string& path) {
+  const std::string& document = State().openDocumentFile;
+  struct stat a;
+  struct stat b;
+  if (document.empty() || stat(path.c_str(), &a) != 0 || stat(document.c_str(), &b) != 0 ||
+      a.st_dev != b.st_dev || a.st_ino != b.st_ino)
+    return false;
+  Emit(c4dhost::MessageKind::Dialog,
+       maxon::String(("\"" + path + "\" is the open document's own file (" + document +
+                      "); choose another name. Nothing was written.")
+                         .c_str()));
   return true;
 }
 

@@ -167,5 +167,6 @@ Bool Filename::FileSelect(FILESELECTTYPE type, FILESELECT flags, const maxon::St
   if (force_suffix.IsPopulated() && answer != "-" && GetSuffix().IsEmpty() &&
       GetFileString().IsPopulated())
     path_ += "." + force_suffix.GetUtf8();
+  if (flags == FILESELECT::SAVE && c4dhost_internal::RefusesSaveTarget(path_)) return false;
   return true;
 }

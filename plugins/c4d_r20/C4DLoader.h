@@ -11,8 +11,9 @@
 #include <vector>
 
 namespace zel {
+class LightFactory;
 class zelSceneapi_oo;
-}
+}  // namespace zel
 
 // The conversion driver: one instance for the life of the plug-in. It runs one
 // command at a time (render, update, svbExport), each of which opens an
@@ -30,8 +31,21 @@ class C4DLoader {
   bool update(BaseDocument* doc);
   bool svbExport(BaseDocument* doc);
 
+  // One output session: opens the factory's output through a new wrapper, writes the
+  // import settings and the document, and ends the output. Returns "" when the scene
+  // arrived whole, else what went wrong (naming the file or the renderer and the reason).
+  // A document deeper than kMaxHierarchyDepth is refused before anything is opened.
+  std::string convertInto(BaseDocument* doc, zel::LightFactory& factory);
+
   // The conversion proper, onto sceneOO (which must exist).
   void load(BaseDocument* doc);
+
+  // Deepest object nesting that the scene can hold: the format's nesting limit less the
+  // blocks an object's content adds inside its group, and the root group.
+  static const int kMaxHierarchyDepth;
+  // Levels of groups that the traversal would write for the document's objects (caches
+  // included), counted without recursion; 0 for no document or no objects.
+  static int hierarchyDepth(BaseDocument* doc);
 
   // Traversal and tag classification.
   void browseHierarchy(BaseObject* object, std::vector<BaseTag*> tags, bool editorVisible,
@@ -77,6 +91,8 @@ class C4DLoader {
   void writeTracksSeparate(const char* objectName, std::vector<CTrack*> tracks, const char* kind,
                            maxon::Vec3<double, 1ll> position, maxon::Vec3<double, 1ll> rotation,
                            ROTATIONORDER order, maxon::Vec3<double, 1ll> scale, bool camera);
+
+  bool runLive(BaseDocument* doc, const std::string& modelName, bool update);
 
   int32_t materialCounter;
   std::vector<float> vertices;

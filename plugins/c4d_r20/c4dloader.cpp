@@ -4,6 +4,7 @@
 #include "LightFileFactory.h"
 #include "RepeatLinkFactory.h"
 #include "c4dconvert.h"
+#include "zel_sys.h"
 #include "zelapi.h"
 #include "zelsceneapi_oo.h"
 
@@ -24,7 +25,9 @@ std::string withoutExtension(const std::string& name) {
   return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-void tellUser(const std::string& text) {
+// Shows a failure to the user; nothing when there is none.
+void tellUserOfFailure(const std::string& text) {
+  if (text.empty()) return;
   String message;
   message.SetCString(text.c_str(), -1, STRINGENCODING::UTF8);
   MessageDialog(message);
@@ -44,6 +47,17 @@ void configureModule(zel::DefaultRTModule& module, bool adjust) {
   module.setExt(false);
 }
 
+// Whether `path` names the file the document was read from, however either is spelt.
+bool isDocumentFile(BaseDocument* doc, const std::string& path) {
+  if (!doc) return false;
+  std::string folder;
+  std::string name;
+  if (!toUtf8(doc->GetDocumentPath().GetString(), folder) ||
+      !toUtf8(doc->GetDocumentName().GetString(), name) || name.empty())
+    return false;
+  return zel_sys::sameFile(path, folder.empty() ? name : folder + "/" + name);
+}
+
 }  // namespace
 
 C4DLoader::C4DLoader()
@@ -53,36 +67,35 @@ C4DLoader::C4DLoader()
       document(nullptr),
       selectionOnly(false) {}
 
-// Render and Update share everything but the factory's settings. A renderer that
-// cannot be reached converts nothing; the user is shown the live link's reason.
-static bool runLive(C4DLoader& loader, BaseDocument* doc, const std::string& modelName,
-                    bool update) {
-  loader.selectionOnly = update;
-  zel::RepeatLinkFactory factory;
-  factory.setModelName(modelName);
-  factory.setUpdate(update);
-  factory.setVersionRange(kLowestVersion, kHighestVersion);
+std::string C4DLoader::convertInto(BaseDocument* doc, zel::LightFactory& factory) {
+  const int depth = hierarchyDepth(doc);
+  if (depth > kMaxHierarchyDepth) {
+    return "The object hierarchy is " + std::to_string(depth) +
+           " levels deep; a scene holds at most " + std::to_string(kMaxHierarchyDepth) +
+           ". Nothing was sent.";
+  }
   std::string failure;
   try {
-    loader.sceneOO = new zel::zelSceneapi_oo(&factory);
-    if (loader.sceneOO->get_scene_api()) {
+    sceneOO = new zel::zelSceneapi_oo(&factory);
+    if (sceneOO->get_scene_api()) {
       zel::DefaultRTModule module;
       configureModule(module, !factory.hadModel());
-      loader.sceneOO->insertNode(module);
-      loader.load(doc);
+      sceneOO->insertNode(module);
+      load(doc);
     } else {
-      failure = factory.getMessage();
+      failure = factory.message();
     }
   } catch (const std::exception& e) {
     failure = e.what();
   }
-  delete loader.sceneOO;
-  loader.sceneOO = nullptr;
-  if (!failure.empty()) tellUser(failure);
-  return true;
+  delete sceneOO;
+  sceneOO = nullptr;
+  // Only a complete scene is committed; the factory abandons the rest when it is destroyed.
+  if (failure.empty() && !factory.shutdown()) failure = factory.message();
+  return failure;
 }
 
-bool C4DLoader::render(BaseDocument* doc) { return runLive(*this, doc, "", false); }
+bool C4DLoader::render(BaseDocument* doc) { return runLive(doc, "", false); }
 
 bool C4DLoader::update(BaseDocument* doc) {
   std::string modelName = "untitled";
@@ -92,7 +105,18 @@ bool C4DLoader::update(BaseDocument* doc) {
     if (name.GetFileString().IsPopulated() && toUtf8(name.GetString(), full))
       modelName = withoutExtension(full);
   }
-  return runLive(*this, doc, modelName, true);
+  return runLive(doc, modelName, true);
+}
+
+// Render and Update differ only in the factory's settings.
+bool C4DLoader::runLive(BaseDocument* doc, const std::string& modelName, bool update) {
+  selectionOnly = update;
+  zel::RepeatLinkFactory factory;
+  factory.setModelName(modelName);
+  factory.setUpdate(update);
+  factory.setVersionRange(kLowestVersion, kHighestVersion);
+  tellUserOfFailure(convertInto(doc, factory));
+  return true;
 }
 
 bool C4DLoader::svbExport(BaseDocument* doc) {
@@ -105,31 +129,25 @@ bool C4DLoader::svbExport(BaseDocument* doc) {
     return false;
   selectionOnly = false;
   std::string path;
-  if (!toUtf8(file.GetString(), path)) return false;
-
-  // The file factory throws when the file cannot be opened or closed; either way the
-  // user is told and the command still ends normally.
-  std::string failure;
-  try {
-    zel::LightFileFactory factory(path);
-    try {
-      sceneOO = new zel::zelSceneapi_oo(&factory);
-      if (sceneOO->get_scene_api()) {
-        zel::DefaultRTModule module;
-        configureModule(module, true);
-        sceneOO->insertNode(module);
-        load(doc);
-      }
-    } catch (const std::exception& e) {
-      failure = e.what();
-    }
-    delete sceneOO;
-    sceneOO = nullptr;
-    factory.shutdown();
-  } catch (const std::exception& e) {
-    if (failure.empty()) failure = e.what();
+  if (!toUtf8(file.GetString(), path)) {
+    tellUserOfFailure(
+        "Export: the chosen file name cannot be converted to UTF-8. Nothing was written.");
+    return false;
   }
-  if (!failure.empty()) tellUser(failure);
+  // "-" is the host's standard output, which then carries the scene alone.
+  if (path == "-") {
+    zel::LightFileFactory factory(stdout, "standard output");
+    tellUserOfFailure(convertInto(doc, factory));
+    return true;
+  }
+  if (isDocumentFile(doc, path)) {
+    tellUserOfFailure("Export: \"" + path +
+                      "\" is the open document's own file; choose another name. Nothing was "
+                      "written.");
+    return true;
+  }
+  zel::LightFileFactory factory(path);
+  tellUserOfFailure(convertInto(doc, factory));
   return true;
 }
 

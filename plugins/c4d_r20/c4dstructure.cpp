@@ -2,11 +2,14 @@
 
 #include "c4dconvert.h"
 #include "zelapi.h"
+#include "zelformat.h"
 #include "zelsceneapi_oo.h"
 
 #include "c4d.h"
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -27,6 +30,8 @@ const Int32 kNoGeometryBit = 0x200;
 
 const size_t kLabelSize = 1024;
 
+const int kContentNesting = 4;
+
 // The host name as UTF-8 in `label`, cut to kLabelSize - 1 bytes; `fallback` when the
 // host yields no string.
 void fillLabel(BaseList2D* item, char (&label)[kLabelSize], const char* fallback) {
@@ -43,6 +48,29 @@ Int32 readInt(BaseList2D* item, Int32 id) {
 }
 
 }  // namespace
+
+// Inside an object's group the deepest content is an object block, its geometry and an array
+// in it, or a material with its captured material and texture shaders.
+const int C4DLoader::kMaxHierarchyDepth = zel_format::kMaxNesting - kContentNesting - 1;
+
+int C4DLoader::hierarchyDepth(BaseDocument* doc) {
+  int deepest = 0;
+  std::vector<std::pair<BaseObject*, int>> pending;
+  for (BaseObject* object = doc ? doc->GetFirstObject() : nullptr; object;
+       object = object->GetNext())
+    pending.emplace_back(object, 1);
+  while (!pending.empty()) {
+    auto [object, level] = pending.back();
+    pending.pop_back();
+    deepest = std::max(deepest, level);
+    BaseObject* cache = object->GetDeformCache();
+    if (!cache) cache = object->GetCache(nullptr);
+    if (cache) pending.emplace_back(cache, level + 1);
+    for (BaseObject* child = object->GetDown(); child; child = child->GetNext())
+      pending.emplace_back(child, level + 1);
+  }
+  return deepest;
+}
 
 void C4DLoader::browseHierarchy(BaseObject* object, std::vector<BaseTag*> tags, bool editorVisible,
                                 bool renderVisible, float share, bool parentSelected) {

@@ -32,6 +32,8 @@
 // ParseError carrying the byte offset and what was expected there.
 #pragma once
 
+#include "zelformat.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -45,17 +47,14 @@ namespace svb {
 struct Node;
 struct Value;
 
-// Deepest nesting of blocks, arrays and captured shader texts the parser accepts.
-constexpr int kMaxNesting = 256;
-
-// Binary array block: the bytes 01 02 03, a type letter, a little-endian
-// 32-bit count, then the raw little-endian elements.
-constexpr unsigned char kBinaryMagic[3] = {0x01, 0x02, 0x03};
-constexpr char kBinaryFloat = 'f';   // count floats, 4 bytes each
-constexpr char kBinaryInt = 'i';     // count 32-bit ints, 4 bytes each
-constexpr char kBinaryColor = 'c';   // count floats (three per colour)
-constexpr char kBinaryDouble = 'r';  // count doubles, 8 bytes each
-constexpr std::size_t kBinaryHeaderSize = 8;
+// The format's limits and binary block constants (zelformat.h).
+using zel_format::kBinaryColor;
+using zel_format::kBinaryDouble;
+using zel_format::kBinaryFloat;
+using zel_format::kBinaryHeaderSize;
+using zel_format::kBinaryInt;
+using zel_format::kBinaryMagic;
+using zel_format::kMaxNesting;
 
 // The value of an array parameter, "[ ... ]". Text elements and an optional
 // binary block (element-by-element arrays may hold both: text elements

@@ -2,6 +2,7 @@
 
 #include "live_test_support.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -121,22 +122,54 @@ TEST(Launch, StartsTheInstalledProgramWithItsPathOnly) {
   std::string marker = tree.root() + "/ran";
   livetest::writeFile(dir + "solvane", "#!/bin/sh\necho \"$# $0\" > '" + marker + "'\n");
   livetest::fs::permissions(dir + "solvane", livetest::fs::perms::owner_all);
-  ASSERT_TRUE(sys().launch_solvane(7, 8));
+  SolvaneLaunch launched;
+  ASSERT_TRUE(sys().launch_solvane(7, 8, launched)) << launched.error;
+  EXPECT_GT(launched.processId, 0);
+  EXPECT_EQ(launched.program, dir + "solvane");
+  int status = 0;
+  ASSERT_EQ(waitpid(launched.processId, &status, 0), launched.processId);
+  std::ifstream in(marker);
   std::string line;
-  for (int i = 0; i < 200 && line.empty(); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    std::ifstream in(marker);
-    std::getline(in, line);
-  }
+  std::getline(in, line);
   EXPECT_EQ(line, "0 " + dir + "solvane");
-  while (waitpid(-1, nullptr, WNOHANG) > 0) {
+}
+
+// A launch that cannot start says so at once, naming the program (or where an installation
+// was looked for) and the system's reason.
+TEST(Launch, FailuresNameTheProgramAndTheReason) {
+  struct Case {
+    const char* what;
+    const char* program;  // written into the version 8 folder; null: the folder stays empty
+    bool installed;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"no installation", nullptr, false, "no renderer installation found in "},
+      {"program missing", nullptr, true, "solvane: No such file or directory"},
+      {"not executable", "#!/bin/sh\n", true, "solvane: Permission denied"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    InstallTree tree;
+    if (c.installed) {
+      std::string dir = tree.addRegular(8);
+      if (c.program) livetest::writeFile(dir + "solvane", c.program);
+    }
+    SolvaneLaunch launched;
+    EXPECT_FALSE(sys().launch_solvane(7, 8, launched));
+    EXPECT_EQ(launched.processId, -1);
+    EXPECT_THAT(launched.error, testing::HasSubstr(c.reason));
+    if (!c.installed) {
+      EXPECT_THAT(launched.error, testing::HasSubstr(tree.root()));
+    }
   }
 }
 
-// Without an installation the child cannot exec; it must end at once and
-// must not run this process's exit handlers or flush its buffers again.
+// A child whose exec fails must end at once, without running this process's exit handlers
+// or flushing its buffers again.
 TEST(Launch, FailedExecEndsTheChildQuietly) {
   InstallTree tree;
+  tree.addRegular(8);  // an installation folder without the program
   TempDir out;
   std::string path = out / "stdout";
   pid_t tester = fork();
@@ -145,11 +178,9 @@ TEST(Launch, FailedExecEndsTheChildQuietly) {
     FILE* redirected = std::freopen(path.c_str(), "w", stdout);
     if (!redirected) _exit(2);
     std::fputs("buffered once\n", stdout);  // still in the stdio buffer
-    bool launched = SolvaneSystem::instance().launch_solvane(7, 8);
-    int status = 0;
-    wait(&status);
-    bool childFailed = WIFEXITED(status) && WEXITSTATUS(status) == 127;
-    std::exit(launched && childFailed ? 0 : 1);  // flushes the buffer here
+    SolvaneLaunch launched;
+    bool started = SolvaneSystem::instance().launch_solvane(7, 8, launched);
+    std::exit(started ? 1 : 0);  // flushes the buffer here
   }
   int status = 0;
   ASSERT_EQ(waitpid(tester, &status, 0), tester);

@@ -46,8 +46,10 @@ class TestFactory : public RepeatLinkFactory {
   bool launchWorks = true;
 
  protected:
-  bool launchRenderer() override {
+  bool launchRenderer(SolvaneLaunch& launched) override {
     ++launches;
+    launched.program = "/fake/solvane";
+    if (!launchWorks) launched.error = "cannot start /fake/solvane: No such file or directory";
     return launchWorks;
   }
 };
@@ -264,8 +266,9 @@ TEST_F(FactoryTest, FailureTexts) {
        "installation.\n",
        0, "", true},
       {false, false, true, false,
-       "Failed to connect. Unabled to launch Solvane. Please check your Solvane installation.", 0,
-       "", true},
+       "Failed to connect. Unabled to launch Solvane. Please check your Solvane installation. "
+       "cannot start /fake/solvane: No such file or directory.",
+       0, "", true},
       {false, false, false, true,
        "Failed to connect. Could not connect on any known port. Please check your Solvane "
        "installation and Live Link settings.",
@@ -273,7 +276,8 @@ TEST_F(FactoryTest, FailureTexts) {
       // Nothing listed even after the launch: all eleven default ports tried.
       {false, false, false, false,
        "Failed to connect. Could not connect on any known port. Please check your Solvane "
-       "installation and Live Link settings.",
+       "installation and Live Link settings. Waiting ran out: the renderer /fake/solvane did "
+       "not answer on ports 3141 to 3151 within 19 polls of 0 ms.",
        11, "127.0.0.1 3151 1", false},
   };
   for (Case const& c : cases) {
@@ -287,7 +291,7 @@ TEST_F(FactoryTest, FailureTexts) {
       TestFactory factory;
       factory.launchWorks = !c.launchFails;
       EXPECT_EQ(factory.getApi(), nullptr);
-      EXPECT_EQ(factory.getMessage(), c.message);
+      EXPECT_EQ(factory.message(), c.message);
       EXPECT_EQ(fake_->connects.size(), c.connects);
       EXPECT_EQ(fake_->connects.empty() ? "" : fake_->connects.back(), c.lastConnect);
     }
@@ -301,5 +305,19 @@ TEST_F(FactoryTest, FailureTexts) {
   offer({{8, 10, kEmptyScene}});
   fake_->openPorts = {3150};
   EXPECT_NE(factory.getApi(), nullptr);
-  EXPECT_EQ(factory.getMessage(), "");
+  EXPECT_EQ(factory.message(), "");
+}
+
+// What the renderer said about the scene is what shutdown reports.
+TEST_F(FactoryTest, RefusedSceneIsAFailedShutdownWithTheRenderersReason) {
+  offer({{8, 10, kEmptyScene}});
+  fake_->openPorts = {3150};
+  fake_->disconnectFails = true;
+  fake_->lastError = "renderer 10 on port 3150 refused the scene: offset 7: expected \"}\"";
+  TestFactory factory;
+  ASSERT_NE(factory.getApi(), nullptr);
+  EXPECT_FALSE(factory.shutdown());
+  EXPECT_EQ(factory.message(), "The scene did not arrive: " + fake_->lastError);
+  EXPECT_EQ(fake_->disconnects, 1);
+  EXPECT_TRUE(factory.shutdown());  // nothing left to end
 }

@@ -2,6 +2,7 @@
 // small cases, and a round trip of the triangle streams through the svb reader.
 #include "C4DLoader.h"
 #include "LightFactory.h"
+#include "LightFileFactory.h"
 #include "mesh_builders.h"
 #include "svb_reader.h"
 #include "zelsceneapi_file.h"
@@ -11,9 +12,13 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -31,7 +36,8 @@ class MemoryFactory : public zel::LightFactory {
   }
   zelScene_api* getApi() override { return &writer_; }
   void init(zel::zelSceneapi_oo*) override {}
-  void shutdown() override {}
+  bool shutdown() override { return true; }
+  std::string const& message() const override { return message_; }
   std::string bytes() {
     std::fflush(stream_);
     return std::string(buffer_, size_);
@@ -42,6 +48,7 @@ class MemoryFactory : public zel::LightFactory {
   size_t size_ = 0;
   FILE* stream_;
   zelScene_api_file writer_;
+  std::string message_;
 };
 
 // A driver writing into a MemoryFactory; bytes() leaves out the wrapper's opening.
@@ -231,4 +238,50 @@ TEST(MeshFile, TriangleStreamsReadBackGiveThePolygonCorners) {
   }
   // Every point once.
   EXPECT_EQ(vertices.size(), 27u);
+}
+
+// What the exporter writes, the scene reader reads: a textured mesh at the deepest level the
+// exporter allows parses; one level deeper, and a hierarchy of 100,000 levels built through
+// the host's API, are refused before any file is touched.
+TEST(MeshFile, HierarchyDepthIsLimitedToWhatTheReaderReads) {
+  char folder[] = "/tmp/solvane-depth-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  const std::string path = std::string(folder) + "/deep.svb";
+  for (int levels : {C4DLoader::kMaxHierarchyDepth, C4DLoader::kMaxHierarchyDepth + 1, 100000}) {
+    SCOPED_TRACE(levels);
+    Scene scene;
+    BaseObject* parent = nullptr;
+    for (int level = 1; level < levels; ++level) {
+      BaseObject* null = BaseObject::Alloc(Onull);
+      scene.doc->InsertObject(null, parent, nullptr);
+      parent = null;
+    }
+    PolygonObject* mesh = makeMesh(scene, "Deep", numberedPoints(3), {CPolygon(0, 1, 2)}, parent);
+    addNumberedUvw(mesh);
+    Material* wood = makeMaterial(scene, "Wood", Vector(0.5, 0.25, 1.0));
+    BaseShader* bitmap = BaseShader::Alloc(Xbitmap);
+    setParam(bitmap, BITMAPSHADER_FILENAME, GeData(Filename("wood.png")));
+    wood->InsertShader(bitmap);
+    setParam(wood, MATERIAL_COLOR_SHADER, GeData(bitmap));
+    addTextureTag(mesh, wood);
+    ASSERT_EQ(C4DLoader::hierarchyDepth(scene.doc), levels);
+
+    C4DLoader loader;
+    zel::LightFileFactory factory(path);
+    const std::string failure = loader.convertInto(scene.doc, factory);
+    if (levels <= C4DLoader::kMaxHierarchyDepth) {
+      ASSERT_EQ(failure, "");
+      std::ifstream in(path, std::ios::binary);
+      const std::string bytes((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
+      EXPECT_NO_THROW(svb::parse(bytes));
+      std::remove(path.c_str());
+    } else {
+      EXPECT_EQ(failure, "The object hierarchy is " + std::to_string(levels) +
+                             " levels deep; a scene holds at most " +
+                             std::to_string(C4DLoader::kMaxHierarchyDepth) + ". Nothing was sent.");
+      EXPECT_NE(access(path.c_str(), F_OK), 0);
+    }
+  }
+  rmdir(folder);
 }

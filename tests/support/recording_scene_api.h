@@ -126,7 +126,11 @@ class RecordingFactory : public zel::LightFactory {
   RecordingSceneApi api;
   zelScene_api* getApi() override { return &api; }
   void init(zel::zelSceneapi_oo*) override {}
-  void shutdown() override {}
+  bool shutdown() override { return true; }
+  std::string const& message() const override { return message_; }
+
+ private:
+  std::string message_;
 };
 
 // "%g"-style text of a number, as the lines above show it.

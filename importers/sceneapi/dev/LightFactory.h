@@ -3,21 +3,35 @@
 
 #include "zelapi.h"
 
+#include <string>
+
 namespace zel {
 
 class zelSceneapi_oo;
 
-// Implementations: LightFileFactory (text scene file or standard output) and
+// Implementations: LightFileFactory (text scene file or a given stream) and
 // RepeatLinkFactory (live link to a running renderer).
+//
+// Life of one output: getApi() opens it, the scene is written, shutdown() ends it and says
+// whether the scene arrived whole. A factory destroyed without a shutdown abandons its
+// output: a file export leaves the target as it was, a live link just drops the connection.
 class LightFactory {
  public:
   virtual ~LightFactory() {}
-  // The scene API, or null when no output is possible. Owned by the factory.
+  // Opens the output on first use; the scene API, or null when no output is possible
+  // (message() says why). Owned by the factory.
   virtual zelScene_api* getApi() = 0;
   // Called by the wrapper once it holds a non-null scene API, before its banner.
   virtual void init(zelSceneapi_oo* oo) = 0;
-  // Ends the output; a second call does nothing.
-  virtual void shutdown() = 0;
+  // Ends the output. True when everything written was confirmed (file closed, synced and in
+  // place; the renderer replied OK) or nothing was opened; false with message() set
+  // otherwise. A second call does nothing and returns true.
+  virtual bool shutdown() = 0;
+  // What went wrong last, naming the file or the renderer and the reason; "" when nothing did.
+  virtual std::string const& message() const = 0;
+  // Whether the receiving end already held the model before this output (a renderer that
+  // is updated); a file never does.
+  virtual bool hadModel() const { return false; }
 };
 
 }  // namespace zel

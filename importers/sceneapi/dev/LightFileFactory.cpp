@@ -1,8 +1,8 @@
 #include "LightFileFactory.h"
 
+#include "FileSink.h"
 #include "zelsceneapi_file.h"
 
-#include <unistd.h>
 #include <cstdarg>
 #include <cstring>
 #include <memory>
@@ -10,45 +10,28 @@
 
 namespace zel {
 
-namespace {
+LightFileFactory::LightFileFactory(std::string path) : path_(std::move(path)) {}
 
-// "-": a private copy of the standard output the process started with; descriptor 1
-// then becomes a copy of standard error so that nothing else mixes into the scene data.
-FILE* open_standard_output() {
-  std::fflush(stdout);
-  int fd = dup(fileno(stdout));
-  if (fd < 0) return nullptr;
-  FILE* stream = fdopen(fd, "wb");
-  if (!stream) {
-    close(fd);
-    return nullptr;
+LightFileFactory::LightFileFactory(FILE* stream, std::string name)
+    : path_(std::move(name)), given_(stream) {}
+
+LightFileFactory::~LightFileFactory() { abandon(); }
+
+zelScene_api* LightFileFactory::getApi() {
+  if (!opened_ && !done_) {
+    opened_ = true;
+    open();
   }
-  dup2(2, 1);
-  return stream;
+  return writer_;
 }
 
-}  // namespace
-
-LightFileFactory::LightFileFactory(std::string path)
-    : writer_(nullptr), stream_(nullptr), path_(std::move(path)) {
-  stream_ = path_ == "-" ? open_standard_output() : std::fopen(path_.c_str(), "wb+");
-  if (!stream_) {
-    std::perror("opening file");
-    throw std::runtime_error("could not open file: \"" + path_ + "\"");
-  }
-  writer_ = new zelScene_api_file(stream_, true);
+bool LightFileFactory::open() {
+  sink_ = std::make_unique<FileSink>();
+  bool opened = given_ ? sink_->adopt(given_) : sink_->open(path_);
+  if (!opened) return fail("could not open file", sink_->error());
+  writer_ = new zelScene_api_file(sink_->stream(), true);
+  return true;
 }
-
-LightFileFactory::~LightFileFactory() {
-  try {
-    shutdown();
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s: \"%s\"; the scene written there may be incomplete\n", e.what(),
-                 path_.c_str());
-  }
-}
-
-zelScene_api* LightFileFactory::getApi() { return writer_; }
 
 void LightFileFactory::init(zelSceneapi_oo*) { writeHeader(); }
 
@@ -59,23 +42,27 @@ void LightFileFactory::writeHeader() {
   sceneapi_comment(writer_, "%s", "// This is a Solvane scene file\n\n");
 }
 
-void LightFileFactory::shutdown() {
+bool LightFileFactory::shutdown() {
+  if (done_) return true;
+  done_ = true;
+  if (!writer_) return message_.empty();
   delete writer_;
   writer_ = nullptr;
-  if (!stream_) return;
-  FILE* stream = stream_;
-  stream_ = nullptr;
-  // A write that failed in an earlier flush leaves only the stream's error flag behind;
-  // fclose alone would then report success for an incomplete file.
-  const bool earlierWriteFailed = std::ferror(stream) != 0;
-  if (std::fclose(stream) != 0) {
-    std::perror("closing file");
-    throw std::runtime_error("could not close file");
-  }
-  if (earlierWriteFailed) {
-    std::fprintf(stderr, "closing file: an earlier write to the file failed\n");
-    throw std::runtime_error("could not close file");
-  }
+  if (!sink_->commit()) return fail("could not write file", sink_->error());
+  sink_.reset();
+  return true;
+}
+
+void LightFileFactory::abandon() {
+  delete writer_;
+  writer_ = nullptr;
+  sink_.reset();
+}
+
+bool LightFileFactory::fail(char const* what, int error) {
+  message_ = std::string(what) + ": \"" + path_ + "\": " + std::strerror(error);
+  abandon();
+  return false;
 }
 
 }  // namespace zel

@@ -1,42 +1,63 @@
-// File factory: the text scene writer over an export file or standard output.
+// File factory: the text scene writer over an export file or a given stream.
 #pragma once
 
 #include "LightFactory.h"
 #include "zelapi.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 class zelScene_api_file;
 
 namespace zel {
 
+class FileSink;
+
 class LightFileFactory : public LightFactory {
  public:
-  // Opens `path` for writing ("-" is the standard output the process started with;
-  // anything else the process then prints to standard output goes to standard error)
-  // and creates the writer with binary arrays on. Throws std::runtime_error
-  // ("could not open file: \"PATH\"") when the output cannot be opened.
+  // Exports into the file at `path`. The scene is written to a temporary file beside the
+  // target (".NAME.XXXXXX.tmp", never taken for a scene), which replaces the target only
+  // when shutdown() found every byte written and synced; until then, and after any failure,
+  // the target keeps its old bytes or stays absent. A symbolic link is followed, so the
+  // file it names is replaced and the link stays. A target that exists and is not a regular
+  // file (a device, a FIFO) is written in place.
   explicit LightFileFactory(std::string path);
-  // Shuts down; a close failure is reported on standard error, never thrown.
+  // Writes to an open stream (not owned, never closed; flushed at shutdown). `name` names it
+  // in messages, e.g. "standard output".
+  LightFileFactory(FILE* stream, std::string name);
+  // Without a successful shutdown the output is abandoned: the temporary file is removed.
   ~LightFileFactory() override;
 
   LightFileFactory(const LightFileFactory&) = delete;
   LightFileFactory& operator=(const LightFileFactory&) = delete;
 
+  // Opens the output on first use and creates the writer with binary arrays on; null when
+  // the output cannot be opened (message(): "could not open file: \"PATH\": REASON").
   zelScene_api* getApi() override;
   // Writes the file header comments.
   void init(zelSceneapi_oo* oo) override;
-  // Destroys the writer and closes the stream; throws std::runtime_error
-  // ("could not close file") when closing fails. A second call does nothing.
-  void shutdown() override;
+  // Destroys the writer, flushes, syncs and closes the output and moves the temporary file
+  // into place. False with message() "could not write file: \"PATH\": REASON" when any step
+  // failed; the target is then left as it was.
+  bool shutdown() override;
+  std::string const& message() const override { return message_; }
 
   void writeHeader();
 
  private:
-  zelScene_api_file* writer_;
-  FILE* stream_;
-  std::string path_;
+  bool open();
+  void abandon();
+  bool fail(char const* what, int error);
+
+  std::string path_;       // as given, for messages
+  FILE* given_ = nullptr;  // the stream of the second constructor
+  std::unique_ptr<FileSink> sink_;
+  FILE* stream_ = nullptr;
+  zelScene_api_file* writer_ = nullptr;
+  bool opened_ = false;
+  bool done_ = false;
+  std::string message_;
 };
 
 }  // namespace zel

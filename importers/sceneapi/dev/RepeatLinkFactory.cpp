@@ -6,6 +6,8 @@
 
 #include <tinyxml.h>
 
+#include <sys/wait.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <utility>
@@ -38,6 +40,8 @@ bool sceneIsEmpty(TiXmlElement* root) {
   return true;
 }
 
+char const kLaunchFailed[] = "Unabled to launch Solvane. Please check your Solvane installation.";
+
 void keepHighest(SolvaneInstance& candidate, SolvaneInstance const& instance) {
   if (instance.version > candidate.version) candidate = instance;
 }
@@ -63,8 +67,9 @@ void RepeatLinkFactory::setRetry(int count, int delayMs) {
 }
 
 zelScene_api* RepeatLinkFactory::getApi() {
+  if (connected_) return sceneApi_;
   message_.clear();
-  if (!connected_ && !connectOrInit()) {
+  if (!connectOrInit()) {
     message_ = "Failed to connect. " + message_;
     // A scene API that is still held (the query API was missing) stays
     // held until shutdown releases the library, but it is not connected
@@ -76,23 +81,69 @@ zelScene_api* RepeatLinkFactory::getApi() {
 
 void RepeatLinkFactory::init(zelSceneapi_oo*) {}
 
-void RepeatLinkFactory::shutdown() {
-  if (!sceneApi_) return;
-  sceneApi_->disconnect();
+bool RepeatLinkFactory::shutdown() {
+  if (!sceneApi_) return !connected_ || message_.empty();
+  bool arrived = true;
+  if (connected_) {
+    arrived = sceneApi_->disconnect();
+    if (!arrived) {
+      std::string reason = zel_live_last_error();
+      message_ = "The scene did not arrive: " +
+                 (reason.empty() ? std::string("the renderer did not confirm it") : reason);
+    }
+  }
   zel_free_scene_api_linked();
   sceneApi_ = nullptr;
   connected_ = false;
+  return arrived;
 }
 
-bool RepeatLinkFactory::launchRenderer() {
-  return SolvaneSystem::instance().launch_solvane(lowest_, highest_);
+bool RepeatLinkFactory::launchRenderer(SolvaneLaunch& launched) {
+  return SolvaneSystem::instance().launch_solvane(lowest_, highest_, launched);
 }
 
 SolvaneInstance RepeatLinkFactory::poll(zelQuery_api* query) {
   return getValidInstance(query, getInstances(query));
 }
 
+std::string RepeatLinkFactory::portRange() const {
+  int first = 0;
+  int last = -1;
+  SolvaneSystem::instance().getDefaultPortRange(first, last, lowest_, highest_);
+  return std::to_string(first) + " to " + std::to_string(last);
+}
+
+bool RepeatLinkFactory::launchAndWait(zelQuery_api* query, SolvaneInstance& chosen) {
+  SolvaneLaunch launched;
+  if (!launchRenderer(launched)) {
+    message_ = std::string(kLaunchFailed) + " " + launched.error + ".";
+    return false;
+  }
+  ZEL_LOG(logINFO) << "launched " << launched.program << " as process " << launched.processId;
+  int rounds = 0;
+  for (int n = retryCount_; n >= 2; --n, ++rounds) {
+    chosen = poll(query);
+    if (chosen.version != 0) return true;
+    int status = 0;
+    if (launched.processId > 0 &&
+        waitpid(launched.processId, &status, WNOHANG) == launched.processId) {
+      message_ = std::string(kLaunchFailed) + " The renderer " + launched.program + " (process " +
+                 std::to_string(launched.processId) + ") " + zel_sys::describeExit(status) +
+                 " before it answered on ports " + portRange() + ".";
+      return false;
+    }
+    zel_sys::sleep(retryDelay_);
+  }
+  waitBound_ = "the renderer " + launched.program +
+               (launched.processId > 0 ? " (process " + std::to_string(launched.processId) + ")"
+                                       : std::string()) +
+               " did not answer on ports " + portRange() + " within " + std::to_string(rounds) +
+               " polls of " + std::to_string(retryDelay_) + " ms";
+  return true;
+}
+
 bool RepeatLinkFactory::connectOrInit() {
+  waitBound_.clear();
   sceneApi_ = zel_get_scene_api_linked(lowest_, highest_);
   if (!sceneApi_) {
     message_ = "Could not get a scene api. Please check your Solvane installation.\n";
@@ -107,34 +158,32 @@ bool RepeatLinkFactory::connectOrInit() {
   }
 
   SolvaneInstance chosen = poll(query);
-  if (chosen.version == 0) {
-    if (!launchRenderer()) {
-      message_ = "Unabled to launch Solvane. Please check your Solvane installation.";
-      return false;
-    }
-    for (int n = retryCount_; n >= 2; --n) {
-      chosen = poll(query);
-      zel_sys::sleep(retryDelay_);
-      if (chosen.version != 0) break;
-    }
-  }
+  if (chosen.version == 0 && !launchAndWait(query, chosen)) return false;
 
   bool connected = false;
+  std::string reasons;
   if (chosen.livelink_port > 0) {
     ZEL_LOG(logDEBUG) << "connecting to localhost:" << chosen.livelink_port;
     connected = sceneApi_->connect("localhost", chosen.livelink_port, 4);
+    if (!connected) reasons = zel_live_last_error();
   } else {
     int first = 0;
     int last = -1;
     SolvaneSystem::instance().getDefaultPortRange(first, last, lowest_, highest_);
     for (int port = first; port <= last && !connected; ++port) {
       connected = sceneApi_->connect("127.0.0.1", port, 1);
+      if (!connected) reasons = zel_live_last_error();
     }
   }
   if (!connected) {
     message_ =
         "Could not connect on any known port. Please check your Solvane installation and Live "
         "Link settings.";
+    if (!waitBound_.empty()) {
+      message_ += " Waiting ran out: " + waitBound_ + ".";
+    } else if (!reasons.empty()) {
+      message_ += " Last refusal: " + reasons + ".";
+    }
     sceneApi_ = nullptr;
     return false;
   }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "LightFactory.h"
+#include "solvane_system.h"
 #include "solvanelive_loader.h"
 #include "zelapi.h"
 
@@ -33,10 +34,17 @@ class RepeatLinkFactory : public LightFactory {
   RepeatLinkFactory();
   ~RepeatLinkFactory() override;
 
-  // Connects on first use; null after a failure (see getMessage).
+  // Connects on first use; null after a failure (see message()).
   zelScene_api* getApi() override;
   void init(zelSceneapi_oo* oo) override;
-  void shutdown() override;
+  // Ends the stream and releases the library: true when the renderer replied
+  // OK (or nothing was connected), false with the renderer's reason in
+  // message() otherwise.
+  bool shutdown() override;
+  // The last failure text, empty after a successful getApi.
+  std::string const& message() const override { return message_; }
+  // Whether the instance chosen by the last selection held the model.
+  bool hadModel() const override { return hadModel_; }
 
   void setVersionRange(int lowest, int highest);
   void setModelName(std::string name);
@@ -45,10 +53,6 @@ class RepeatLinkFactory : public LightFactory {
   // pause of delayMs.
   void setRetry(int count, int delayMs);
 
-  // Whether the instance chosen by the last selection held the model.
-  bool hadModel() const { return hadModel_; }
-  // The last failure text, empty after a successful getApi.
-  std::string const& getMessage() const { return message_; }
   // Port reported by the instance chosen at the last successful connection.
   int getConnectedPort() const { return connectedPort_; }
 
@@ -70,12 +74,17 @@ class RepeatLinkFactory : public LightFactory {
                                            int depth);
 
  protected:
-  // Starts the renderer; true when a process was created.
-  virtual bool launchRenderer();
+  // Starts the renderer; true when it runs (see SolvaneSystem::launch_solvane).
+  virtual bool launchRenderer(SolvaneLaunch& launched);
 
  private:
   bool connectOrInit();
+  // Launches the renderer and polls until an instance is chosen, the renderer
+  // ends, or the rounds run out (then waitBound_ says so). False when the
+  // launch failed or the renderer ended.
+  bool launchAndWait(zelQuery_api* query, SolvaneInstance& chosen);
   SolvaneInstance poll(zelQuery_api* query);
+  std::string portRange() const;
 
   int retryCount_ = 20;
   int retryDelay_ = 1000;
@@ -89,6 +98,7 @@ class RepeatLinkFactory : public LightFactory {
   std::string message_;
   int clientId_ = 1;
   bool connected_ = false;
+  std::string waitBound_;  // which bound ran out while waiting for a launched renderer
 };
 
 }  // namespace zel

@@ -2,9 +2,13 @@
 
 #include "zel_sys.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <string>
 
 // The build may prefix every absolute installation path with a root, so
@@ -19,6 +23,9 @@ char const* SolvaneSystem::solvaneFltPath =
     SOLVANE_INSTALL_ROOT_PATH "/Applications/Solvane%d_floating.app/Contents/MacOS/";
 
 namespace {
+
+// How long a started child may take to reach its exec.
+constexpr int kExecReportMs = 5000;
 
 char const kResourceBase[] = SOLVANE_INSTALL_ROOT_PATH "/Library/Application Support/Solvane";
 
@@ -111,17 +118,55 @@ std::string SolvaneSystem::find_resource_path(int, int) const {
 int SolvaneSystem::getDefaultPortRange(int& first, int& last, int, int) const {
   first = 3141;
   last = 3151;
+  zel_sys::portRangeSetting(first, last);
   return 0;
 }
 
-bool SolvaneSystem::launch_solvane(int lowest, int highest) const {
-  std::string executable = instance().find_binary_name(lowest, highest);
+std::string SolvaneSystem::describeSearch(int lowest, int highest) const {
+  return std::string(solvaneNLPath ? solvaneNLPath : "") + " or " +
+         (solvaneFltPath ? solvaneFltPath : "") + " for %d = " + std::to_string(highest) +
+         " down to " + std::to_string(lowest);
+}
+
+bool SolvaneSystem::launch_solvane(int lowest, int highest, SolvaneLaunch& launched) const {
+  launched = SolvaneLaunch();
+  launched.program = instance().find_binary_name(lowest, highest);
+  if (launched.program.empty()) {
+    launched.error = "no renderer installation found in " + describeSearch(lowest, highest);
+    return false;
+  }
+  // The child reports a failed exec through a pipe that a successful exec closes.
+  int report[2];
+  if (pipe2(report, O_CLOEXEC) != 0) {
+    launched.error = std::string("cannot start a process: ") + std::strerror(errno);
+    return false;
+  }
   pid_t child = fork();
-  if (child == -1) return false;
-  if (child != 0) return true;
-  // Child: become the renderer. Nothing of the host may run here (no
-  // exit handlers, no flushing of inherited stdio buffers), hence _exit.
-  char* const argv[] = {const_cast<char*>(executable.c_str()), nullptr};
-  execv(executable.c_str(), argv);
-  _exit(127);
+  if (child == -1) {
+    launched.error = std::string("cannot start a process: ") + std::strerror(errno);
+    ::close(report[0]);
+    ::close(report[1]);
+    return false;
+  }
+  if (child == 0) {
+    // Child: become the renderer. Nothing of the host may run here (no
+    // exit handlers, no flushing of inherited stdio buffers), hence _exit.
+    char* const argv[] = {const_cast<char*>(launched.program.c_str()), nullptr};
+    execv(launched.program.c_str(), argv);
+    int error = errno;
+    ssize_t ignored = ::write(report[1], &error, sizeof error);
+    (void)ignored;
+    _exit(127);
+  }
+  ::close(report[1]);
+  int error = 0;
+  ssize_t got = zel_sys::readWithin(report[0], &error, sizeof error, kExecReportMs);
+  ::close(report[0]);
+  if (got == static_cast<ssize_t>(sizeof error)) {
+    waitpid(child, nullptr, 0);
+    launched.error = "cannot start " + launched.program + ": " + std::strerror(error);
+    return false;
+  }
+  launched.processId = child;
+  return true;
 }

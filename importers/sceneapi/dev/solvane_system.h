@@ -1,7 +1,16 @@
 // Finding the renderer installation on disk and starting the renderer.
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
+
+// What became of an attempt to start the renderer.
+struct SolvaneLaunch {
+  std::string program;   // the executable tried ("" when no installation was found)
+  pid_t processId = -1;  // the renderer's process when it started, else -1
+  std::string error;     // why it did not start; "" when it did
+};
 
 // Discovery of the installed renderer: version-numbered application
 // folders, the executable inside them, the resource folder, the default
@@ -28,11 +37,18 @@ class SolvaneSystem {
   int solvane_version(int lowest, int highest) const;
   // The renderer's resource folder, ending in a slash.
   std::string find_resource_path(int, int) const;
-  // Sets the default range of ports a running renderer listens on; returns 0.
+  // Sets the default range of ports a running renderer listens on (3141 to
+  // 3151; the test setting SOLVANE_PORT_RANGE="FIRST-LAST" replaces it);
+  // returns 0.
   int getDefaultPortRange(int& first, int& last, int, int) const;
-  // Starts the renderer without arguments and returns at once: true when a
-  // child process was created (not whether the program started).
-  bool launch_solvane(int lowest, int highest) const;
+  // Starts the renderer without arguments as an independent process and
+  // waits only until it runs (a bounded wait for exec): true when the program
+  // runs. `launched` gets the program, its process id or the reason, which
+  // names the program and the system's reason (or where an installation was
+  // looked for).
+  bool launch_solvane(int lowest, int highest, SolvaneLaunch& launched) const;
+  // Where installations of these versions are looked for, for messages.
+  std::string describeSearch(int lowest, int highest) const;
 
   // The template with its "%d" replaced by the version.
   static std::string formatPath(char const* pathTemplate, int version);

@@ -91,3 +91,14 @@ void zel_free_scene_api_linked() {
   }
   solvane_live_loader = nullptr;
 }
+
+std::string zel_live_last_error() {
+  if (!solvane_live_loader || !solvane_live_loader->live) return std::string();
+  char const* text = solvane_live_loader->live->get_last_error();
+  return text ? text : "";
+}
+
+bool zel_live_peer(std::int64_t& process_id, int& port) {
+  return solvane_live_loader && solvane_live_loader->live &&
+         solvane_live_loader->live->get_peer(process_id, port);
+}

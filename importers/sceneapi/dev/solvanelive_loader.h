@@ -4,6 +4,9 @@
 
 #include "zellive.h"
 
+#include <cstdint>
+#include <string>
+
 // Holds the loaded library and its live object.
 class zelSolvaneLiveLoader {
  public:
@@ -29,6 +32,12 @@ zelQuery_api* zel_get_query_api(int lowest, int highest);
 // Destroys the live object and closes the library; the next request loads
 // it again.
 void zel_free_scene_api_linked();
+// Why the live scene API's last connect or disconnect failed ("" when no
+// library is loaded or nothing failed).
+std::string zel_live_last_error();
+// The renderer the live scene API reached last; false when none or no
+// library is loaded.
+bool zel_live_peer(std::int64_t& process_id, int& port);
 
 // File name of the link library for an installation version.
 char const* zel_live_library_base_name(int version);

@@ -2,6 +2,9 @@
 // sleeping and path joining.
 #pragma once
 
+#include <sys/types.h>
+
+#include <cstddef>
 #include <string>
 
 namespace zel_sys {
@@ -17,5 +20,21 @@ void sleep(int ms);
 
 // a + "/" + b, without looking whether a already ends in a slash.
 std::string joinPath(std::string const& a, std::string const& b);
+
+// Reads up to `size` bytes, waiting at most `timeoutMs` for the first of them: the byte
+// count, 0 at the end of the stream, -1 on a time-out or an error.
+ssize_t readWithin(int fd, void* buffer, std::size_t size, int timeoutMs);
+
+// The test setting SOLVANE_PORT_RANGE="FIRST-LAST": replaces first and last when it is set
+// and well formed (1 <= FIRST <= LAST <= 65535); otherwise leaves them alone.
+void portRangeSetting(int& first, int& last);
+
+// How a child process ended, from waitpid's status: "ended with status N" or "was killed by
+// signal N".
+std::string describeExit(int status);
+
+// True when both paths name the same existing file (same device and inode), however each
+// is spelt.
+bool sameFile(std::string const& a, std::string const& b);
 
 }  // namespace zel_sys

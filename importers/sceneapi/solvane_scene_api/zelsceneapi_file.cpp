@@ -1,5 +1,7 @@
 #include "zelsceneapi_file.h"
 
+#include "zelformat.h"
+
 #include <cfloat>
 #include <clocale>
 #include <cmath>
@@ -13,12 +15,12 @@ constexpr uint32_t kStartMode = 0x400001;
 constexpr int32_t kInvisibleFlag = 0x4000;
 constexpr size_t kAccumulatorStep = 65536;
 
-// Binary array block: marker bytes, one type letter, a 32-bit element count, payload.
-constexpr unsigned char kBinaryMarker[3] = {0x01, 0x02, 0x03};
-constexpr char kLetterFloat = 'f';
-constexpr char kLetterInt = 'i';
-constexpr char kLetterColor = 'c';
-constexpr char kLetterDouble = 'r';
+using zel_format::kBinaryColor;
+using zel_format::kBinaryDouble;
+using zel_format::kBinaryFloat;
+using zel_format::kBinaryHeaderSize;
+using zel_format::kBinaryInt;
+using zel_format::kBinaryMagic;
 
 const char* const kShaderKindNames[4] = {"surface", "shadow", "volume", "reflection map"};
 
@@ -326,8 +328,8 @@ void zelScene_api_file::print_type(zelType type, void const* value) {
 
 void zelScene_api_file::write_binary_block(char letter, uint32_t count, const void* payload,
                                            size_t bytes) {
-  unsigned char header[8];
-  std::memcpy(header, kBinaryMarker, 3);
+  unsigned char header[kBinaryHeaderSize];
+  std::memcpy(header, kBinaryMagic, 3);
   header[3] = static_cast<unsigned char>(letter);
   std::memcpy(header + 4, &count, 4);
   write_raw(header, sizeof header);
@@ -387,18 +389,18 @@ void zelScene_api_file::print_array(zelType base, const zelArray* array) {
     uint32_t field = count;
     switch (base) {
       case TYPE_FLOAT:
-        letter = kLetterFloat;
+        letter = kBinaryFloat;
         break;
       case TYPE_INT:
       case TYPE_INT_ALT:
-        letter = kLetterInt;
+        letter = kBinaryInt;
         break;
       case TYPE_COLOR:
-        letter = kLetterColor;
+        letter = kBinaryColor;
         field = 3 * count;
         break;
       case TYPE_DOUBLE:
-        letter = kLetterDouble;
+        letter = kBinaryDouble;
         break;
       default:
         break;
@@ -787,9 +789,9 @@ void zelScene_api_file::set_array_parameter(zelType type, void* value) {
     uint32_t w[3];
     std::memcpy(w, value, words * 4);
     accumulator_.insert(accumulator_.end(), w, w + words);
-    accumulatorLetter_ = type == TYPE_COLOR   ? kLetterColor
-                         : type == TYPE_FLOAT ? kLetterFloat
-                                              : kLetterInt;
+    accumulatorLetter_ = type == TYPE_COLOR   ? kBinaryColor
+                         : type == TYPE_FLOAT ? kBinaryFloat
+                                              : kBinaryInt;
     return;
   }
   if (arrayCounter_ != 0) {
@@ -806,8 +808,8 @@ void zelScene_api_file::set_array_parameter(zelType type, void* value) {
 
 void zelScene_api_file::finalize_array_mode() {
   if (binaryArrays_ && !accumulator_.empty() &&
-      (accumulatorLetter_ == kLetterInt || accumulatorLetter_ == kLetterFloat ||
-       accumulatorLetter_ == kLetterColor)) {
+      (accumulatorLetter_ == kBinaryInt || accumulatorLetter_ == kBinaryFloat ||
+       accumulatorLetter_ == kBinaryColor)) {
     write_binary_block(accumulatorLetter_, static_cast<uint32_t>(accumulator_.size()),
                        accumulator_.data(), accumulator_.size() * sizeof(uint32_t));
   }
