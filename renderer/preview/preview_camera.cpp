@@ -79,7 +79,7 @@ View framing(const Bounds& bounds, int width, int height) {
   Vec3 centre;
   double radius = 1.0;
   if (!bounds.empty()) {
-    centre = (bounds.low + bounds.high) * 0.5;
+    centre = bounds.centre();
     radius = std::max(length(bounds.high - bounds.low) * 0.5, 1e-6);
   }
   // The sphere fits when its radius subtends at most the narrower half angle.
@@ -91,11 +91,6 @@ View framing(const Bounds& bounds, int width, int height) {
 }
 
 }  // namespace
-
-void Bounds::add(Vec3 p) {
-  low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
-  high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
-}
 
 Bounds sceneBounds(const DrawList& list) {
   Bounds b;

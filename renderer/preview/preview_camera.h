@@ -23,14 +23,7 @@ struct View {
   double near = 1e-3;   // nothing nearer than this along the view direction is drawn
 };
 
-// World-space bounds of everything drawn; empty() when there is nothing.
-struct Bounds {
-  Vec3 low{1e300, 1e300, 1e300};
-  Vec3 high{-1e300, -1e300, -1e300};
-  bool empty() const { return low.x > high.x; }
-  void add(Vec3 p);
-};
-
+// World-space bounds of everything drawn.
 Bounds sceneBounds(const DrawList& list);
 
 // The view for a picture of width x height pixels at `time` seconds.

@@ -1,6 +1,7 @@
 // Vectors and matrices of the preview renderer, in the scene's own conventions.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 
 namespace svb_preview {
@@ -25,6 +26,18 @@ inline Vec3 normalize(Vec3 a) {
   const double l = length(a);
   return l > 0.0 ? a * (1.0 / l) : a;
 }
+
+// An axis-aligned box; empty() until a point was added.
+struct Bounds {
+  Vec3 low{1e300, 1e300, 1e300};
+  Vec3 high{-1e300, -1e300, -1e300};
+  bool empty() const { return low.x > high.x; }
+  Vec3 centre() const { return (low + high) * 0.5; }
+  void add(Vec3 p) {
+    low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
+    high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
+  }
+};
 
 // A matrix in the scene's layout: elements 0 to 2 the x axis, 4 to 6 the y axis, 8 to
 // 10 the z axis, 12 to 14 the offset. Points are row vectors, p' = p * M, so in a

@@ -3,10 +3,10 @@
 
 #include <stb_image_write.h>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace svb_preview {

@@ -197,6 +197,8 @@ void Rasterizer::drawMesh(const Mesh& mesh, std::uint32_t index) {
 // A segment clipped to the same planes, stepped one pixel at a time along its longer
 // screen extent. A segment lying on a surface stays in front of it.
 void Rasterizer::line(ClipVertex a, ClipVertex b, std::uint32_t item) {
+  for (double c : {a.x, a.y, a.w, b.x, b.y, b.w})
+    if (!std::isfinite(c)) return;
   double t0 = 0.0;
   double t1 = 1.0;
   for (int plane = 0; plane < kPlanes; ++plane) {

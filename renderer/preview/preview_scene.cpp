@@ -5,7 +5,6 @@
 // or an emitting "zel_point_light" / "zel_mesh_light".
 #include "preview_scene.h"
 
-#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <map>
@@ -107,11 +106,8 @@ class Gatherer {
       }
       case NodeKind::Camera: {
         bool transformed = false;
-        for (const Node& c : node.children)
-          transformed = transformed || c.kind == NodeKind::Transform ||
-                        c.kind == NodeKind::TransformSet || c.kind == NodeKind::Translate ||
-                        c.kind == NodeKind::Scale;
-        out_.cameras.push_back({&node, ownTransform(node) * parent, transformed});
+        const Mat4 own = ownTransform(node, &transformed);
+        out_.cameras.push_back({&node, own * parent, transformed});
         return;
       }
       case NodeKind::Animation:
@@ -124,11 +120,15 @@ class Gatherer {
 
   // The block's transform statements composed like nested groups: the first one
   // written is the outermost. "set transform" replaces what the block's statements
-  // composed so far (it stays relative to the parent block).
-  Mat4 ownTransform(const Node& block) {
+  // composed so far (it stays relative to the parent block). `transformed`, when
+  // given, tells whether the block has any such statement.
+  Mat4 ownTransform(const Node& block, bool* transformed = nullptr) {
     Mat4 local;
     for (const Node& c : block.children) {
       const std::vector<double>& v = c.value.numbers;
+      if (transformed && (c.kind == NodeKind::Transform || c.kind == NodeKind::TransformSet ||
+                          c.kind == NodeKind::Translate || c.kind == NodeKind::Scale))
+        *transformed = true;
       switch (c.kind) {
         case NodeKind::Transform:
           local = Mat4::from(v.data()) * local;
@@ -318,16 +318,12 @@ class Gatherer {
   // An emitting mesh lights the scene from the centre of its bounds.
   void addLight(const Mesh& mesh) {
     if (mesh.vertices.size == 0) return;
-    Vec3 low{1e300, 1e300, 1e300};
-    Vec3 high{-1e300, -1e300, -1e300};
-    for (std::size_t i = 0; i < mesh.vertices.size; i += 3) {
-      const Vec3 p =
-          mapPoint(mesh.world, {mesh.vertices[i], mesh.vertices[i + 1], mesh.vertices[i + 2]});
-      low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
-      high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
-    }
+    Bounds bounds;
+    for (std::size_t i = 0; i < mesh.vertices.size; i += 3)
+      bounds.add(
+          mapPoint(mesh.world, {mesh.vertices[i], mesh.vertices[i + 1], mesh.vertices[i + 2]}));
     Light light;
-    light.position = (low + high) * 0.5;
+    light.position = bounds.centre();
     light.color = mesh.material.diffuse;
     light.power = mesh.material.power;
     out_.lights.push_back(light);
@@ -350,7 +346,7 @@ class Gatherer {
     }
     if (strands < curves.counts.size) {
       note(quoted(name) + ": " + std::to_string(curves.counts.size - strands) +
-           " strands have no points and are left out");
+           " strands run past the end of the points and are left out");
       curves.counts.size = strands;
     }
     out_.curves.push_back(curves);

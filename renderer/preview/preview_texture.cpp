@@ -2,6 +2,7 @@
 
 #include <stb_image.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <utility>
