@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <string_view>
 
 namespace svb_preview {
@@ -142,8 +143,10 @@ View chooseView(const DrawList& list, const Bounds& bounds, double time, int wid
   const std::vector<double>* fov = lastNumbers(blocks, "fov", 1);
   const double degrees = fov ? (*fov)[0] : kDefaultFovDegrees;
   if (!(degrees > 0.0 && degrees < 180.0)) {
-    notes.push_back("camera: field of view " + std::to_string(degrees) +
-                    " degrees is unusable; 60 degrees drawn");
+    char text[96];
+    std::snprintf(text, sizeof text, "camera: field of view %g degrees is unusable; %g drawn",
+                  degrees, kDefaultFovDegrees);
+    notes.push_back(text);
     setFocal(view, kDefaultFovDegrees, width, height);
   } else {
     setFocal(view, degrees, width, height);

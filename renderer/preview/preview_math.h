@@ -27,13 +27,15 @@ inline Vec3 normalize(Vec3 a) {
   return l > 0.0 ? a * (1.0 / l) : a;
 }
 
-// An axis-aligned box; empty() until a point was added.
+// An axis-aligned box; empty() until a point was added. Points with an infinite or
+// NaN coordinate are passed over: they can be drawn nowhere.
 struct Bounds {
   Vec3 low{1e300, 1e300, 1e300};
   Vec3 high{-1e300, -1e300, -1e300};
   bool empty() const { return low.x > high.x; }
   Vec3 centre() const { return (low + high) * 0.5; }
   void add(Vec3 p) {
+    if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) return;
     low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
     high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
   }

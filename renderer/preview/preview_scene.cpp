@@ -288,8 +288,9 @@ class Gatherer {
     mesh.vertices.size -= mesh.vertices.size % 3;
     mesh.triangles = ints(geometry, "triangles");
     if (mesh.triangles.size % 3 != 0) {
-      note(quoted(name) + ": " + std::to_string(mesh.triangles.size) +
-           " triangle indices, not a multiple of three; the last ones are left out");
+      note(quoted(name) +
+           ": triangle indices not a multiple of three: " + std::to_string(mesh.triangles.size) +
+           "; the last " + std::to_string(mesh.triangles.size % 3) + " left out");
       mesh.triangles.size -= mesh.triangles.size % 3;
     }
     const std::size_t vertexCount = mesh.vertices.size / 3;
@@ -305,8 +306,8 @@ class Gatherer {
         if (indicesBelow(corners, vertexCount))
           kept.insert(kept.end(), corners.data, corners.data + 3);
       }
-      note(quoted(name) + ": " + std::to_string((mesh.triangles.size - kept.size()) / 3) +
-           " triangles refer to missing vertices and are left out");
+      note(quoted(name) + ": triangles referring to missing vertices left out: " +
+           std::to_string((mesh.triangles.size - kept.size()) / 3));
       mesh.triangles = {kept.data(), kept.size()};
     }
     if (mesh.material.textured && !mesh.material.texture.flat && mesh.uvs.size == 0)
@@ -345,8 +346,8 @@ class Gatherer {
       used += static_cast<std::size_t>(n);
     }
     if (strands < curves.counts.size) {
-      note(quoted(name) + ": " + std::to_string(curves.counts.size - strands) +
-           " strands run past the end of the points and are left out");
+      note(quoted(name) + ": strands running past the end of the points left out: " +
+           std::to_string(curves.counts.size - strands));
       curves.counts.size = strands;
     }
     out_.curves.push_back(curves);
