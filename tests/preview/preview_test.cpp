@@ -126,6 +126,115 @@ TEST(PreviewDepth, TheNearerOfTwoOverlappingSurfacesShowsInEitherOrder) {
   }
 }
 
+// Where the triangle of the "in front" case lands after the groups above it: each
+// group's transform applies after its children's (points are row vectors).
+TEST(PreviewPlacement, GroupTransformsComposeDownTheTree) {
+  const std::string triangle = object("T", "-1 -1 0, 1 -1 0, 0 1 0", "0 1 2", "1 0 0");
+  const Projection cases[] = {
+      // Moved 2 along z, then mirrored in z by the root: 2 in front of the camera.
+      {"an inner offset inside the mirroring root",
+       kCamera + "group \"root\" {\ntransform 1 0 0 0 0 1 0 0 0 0 -1 0 0 0 0 1\n" +
+           "group \"inner\" {\ntransform 1 0 0 0 0 1 0 0 0 0 1 0 0 0 2 1\n" + triangle + "}\n}\n",
+       0.0,
+       {{50, 50}, {30, 73}, {70, 73}},
+       {{10, 10}, {50, 20}, {50, 80}}},
+      // A quarter turn about z (x axis to +y) after the move: the apex points left.
+      {"a quarter turn around an offset",
+       kCamera + "group \"turn\" {\ntransform 0 1 0 0 -1 0 0 0 0 0 1 0 0 0 0 1\n" +
+           "group \"away\" {\ntransform 1 0 0 0 0 1 0 0 0 0 1 0 0 0 -2 1\n" + triangle + "}\n}\n",
+       0.0,
+       {{60, 50}, {72, 30}, {72, 70}},
+       {{30, 30}, {30, 70}, {80, 50}}},
+  };
+  for (const Projection& c : cases) {
+    SCOPED_TRACE(c.name);
+    const svb_preview::Image image = draw(c.scene);
+    for (Pixel p : c.red) EXPECT_TRUE(shows(image, p, true, false, false)) << describe(image, p);
+    for (Pixel p : c.background) EXPECT_TRUE(isBackground(image, p)) << describe(image, p);
+  }
+}
+
+// A white wall filling the view 2 away, lit by one light mesh 1 to the left and 0.5
+// in front of it: ambient 0.2 plus 0.8 times the light's colour and its cosine.
+TEST(PreviewLighting, LightMeshesLightFromTheirCentresInTheirColour) {
+  const std::string wall =
+      object("Wall", "-2 -2 -2, 2 -2 -2, 2 2 -2, -2 2 -2", "0 1 2, 0 2 3", "1 1 1");
+  auto light = [](const std::string& surface, const std::string& extra = "") {
+    return "object \"Lamp\" {\ngeometry \"triangles\" {\n\"vertices\" [ -1 -0.1 -1.5, "
+           "-0.9 0 -1.5, -1 0 -1.4, -1.1 0 -1.5, -1 0 -1.6, -1 0.1 -1.5 ] ,\n"
+           "\"triangles\" [ 2 1 0, 1 2 5, 3 2 0, 2 3 5, 4 3 0, 3 4 5, 1 4 0, 4 1 5 ] ,\n}\n"
+           "material \"Lamp\" {\nsurface \"" +
+           surface + "\" {\n\"power\" 100,\n\"color\" 1 0.5 0.25,\n" + extra + "}\n}\n}\n";
+  };
+  struct Case {
+    const char* name;
+    std::string scene;
+    Pixel pixel;
+    int rgb[3];
+  };
+  const Case cases[] = {
+      // Cosine 0.5 / |(-1.02, 0.02, 0.5)| = 0.4401 at the pixel's centre.
+      {"the wall in the middle",
+       kCamera + group(wall + light("zel_point_light")),
+       {50, 50},
+       {141, 96, 73}},
+      {"the lamp itself, unlit",
+       kCamera + group(wall + light("zel_point_light")),
+       {16, 50},
+       {255, 128, 64}},
+      // Hidden from the eye, the lamp shows the wall behind it: cosine 0.8246.
+      {"behind a hidden lamp",
+       kCamera + group(wall + light("zel_mesh_light", "\"visible to the eye\" off,\n")),
+       {16, 50},
+       {220, 135, 93}},
+      // Without lights a headlight at the eye: cosine 0.9999 in the middle.
+      {"a headlight", kCamera + group(wall), {50, 50}, {255, 255, 255}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const svb_preview::Image image = draw(c.scene);
+    const std::uint8_t* got = image.pixel(c.pixel.first, c.pixel.second);
+    for (int k = 0; k < 3; ++k) EXPECT_NEAR(got[k], c.rgb[k], 1) << describe(image, c.pixel);
+  }
+}
+
+// Content the preview cannot use is left out and named; the rest is still drawn.
+TEST(PreviewNotes, UnusableContentIsNamedAndTheRestDrawn) {
+  struct Case {
+    const char* name;
+    std::string body;
+    std::string note;
+  };
+  auto geometry = [](const std::string& kind, const std::string& arrays) {
+    return "object \"o\" {\ngeometry \"" + kind + "\" {\n" + arrays +
+           "}\nmaterial \"m\" {\nsurface \"zel_diffuse\" {\n\"diffuse\" 1 0 0,\n}\n}\n}\n";
+  };
+  const std::string vertices = "\"vertices\" [ " + kTriangle + " ] ,\n";
+  const Case cases[] = {
+      {"an index past the vertices",
+       geometry("triangles", vertices + "\"triangles\" [ 0 1 2, 0 1 3 ] ,\n"),
+       "\"o\": triangles referring to missing vertices left out: 1"},
+      {"normals for fewer corners",
+       geometry("triangles", vertices + "\"normals\" [ 0 0 1 ] ,\n\"triangles_norm\" [ 0 0 ] ,\n" +
+                                 "\"triangles\" [ 0 1 2 ] ,\n"),
+       "\"o\": normals left out (triangles_norm does not fit the triangles)"},
+      {"a strand longer than its points",
+       geometry("zel_bezier_curves", "\"p\" [ 0 -1 -2, 0 1 -2 ] ,\n\"nvertices\" [ 2, 3 ] ,\n") +
+           object("T", kTriangle, "0 1 2", "1 0 0"),
+       "\"o\": strands running past the end of the points left out: 1"},
+      {"an unknown geometry", geometry("sphere", "") + object("T", kTriangle, "0 1 2", "1 0 0"),
+       "\"o\": geometry \"sphere\" is not drawn"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> notes;
+    const svb_preview::Image image = draw(kCamera + group(c.body), {}, &notes);
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0], c.note);
+    EXPECT_TRUE(shows(image, {45, 60}, true, false, false)) << describe(image, {45, 60});
+  }
+}
+
 class PreviewFiles : public ::testing::Test {
  protected:
   void SetUp() override {
