@@ -101,12 +101,6 @@ bool readAll(std::FILE* f, std::string& out, std::string& error) {
   return true;
 }
 
-std::string folderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return "";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 bool writeToStandardOutput(const svb_preview::Image& image, std::string& error) {
   std::vector<std::uint8_t> png;
   if (!svb_preview::encodePng(image, png, error)) return false;
@@ -151,7 +145,7 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  if (!fromStdin) args.options.textureFolder = folderOf(args.scene);
+  if (!fromStdin) args.options.textureFolder = svb_preview::folderOf(args.scene);
   std::vector<std::string> notes;
   const svb_preview::Image image = svb_preview::draw(scene, args.options, notes);
   for (const std::string& note : notes)

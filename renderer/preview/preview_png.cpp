@@ -19,12 +19,6 @@ void append(void* context, void* data, int size) {
   out->insert(out->end(), bytes, bytes + size);
 }
 
-std::string folderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
   while (size > 0) {
     const ssize_t n = ::write(fd, data, size);
@@ -65,7 +59,8 @@ bool writePng(const Image& image, const std::string& path, std::string& error) {
   std::string temporary = path + ".XXXXXX";
   const int fd = ::mkstemp(&temporary[0]);
   if (fd < 0) {
-    error = path + ": cannot create a temporary file in " + folderOf(path) + ": " +
+    const std::string folder = folderOf(path);
+    error = path + ": cannot create a temporary file in " + (folder.empty() ? "." : folder) + ": " +
             std::strerror(errno);
     return false;
   }

@@ -127,12 +127,6 @@ class Shader {
   std::vector<const Texture*> textureOf_;
 };
 
-std::string folderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return "";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 }  // namespace
 
 Image draw(const svb::Scene& scene, const Options& options, std::vector<std::string>& notes) {
@@ -170,6 +164,12 @@ Image draw(const svb::Scene& scene, const Options& options, std::vector<std::str
   }
   notes.insert(notes.end(), list.notes.begin(), list.notes.end());
   return image;
+}
+
+std::string folderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return "";
+  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 std::string previewPathFor(const std::string& scenePath) {

@@ -65,6 +65,10 @@ bool encodePng(const Image& image, std::vector<std::uint8_t>& png, std::string& 
 // that was not there before, and `error` names the file and the reason.
 bool writePng(const Image& image, const std::string& path, std::string& error);
 
+// The folder part of a path ("" for a bare file name): where relative texture paths
+// of a scene file start.
+std::string folderOf(const std::string& path);
+
 // `scenePath` with a final ".svb" replaced by ".png" (".png" appended otherwise).
 std::string previewPathFor(const std::string& scenePath);
 
