@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -147,7 +148,14 @@ int main(int argc, char** argv) {
 
   if (!fromStdin) args.options.textureFolder = svb_preview::folderOf(args.scene);
   std::vector<std::string> notes;
-  const svb_preview::Image image = svb_preview::draw(scene, args.options, notes);
+  svb_preview::Image image;
+  try {
+    image = svb_preview::draw(scene, args.options, notes);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "svbview: %s: not enough memory to draw %dx%d\n", shown.c_str(),
+                 args.options.width, args.options.height);
+    return 1;
+  }
   for (const std::string& note : notes)
     std::fprintf(stderr, "svbview: %s: %s\n", shown.c_str(), note.c_str());
   const bool written = args.picture == "-" ? writeToStandardOutput(image, error)

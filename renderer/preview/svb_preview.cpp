@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 
 namespace svb_preview {
 
@@ -185,9 +186,16 @@ bool writePreviewBeside(const svb::Scene& scene, const std::string& scenePath, s
   Options options;
   options.textureFolder = folderOf(scenePath);
   std::vector<std::string> drawn;
-  const Image image = draw(scene, options, drawn);
-  if (notes) notes->insert(notes->end(), drawn.begin(), drawn.end());
-  return writePng(image, previewPathFor(scenePath), error);
+  // A preview must never take the renderer down: running out of memory is one more
+  // reason not to write it.
+  try {
+    const Image image = draw(scene, options, drawn);
+    if (notes) notes->insert(notes->end(), drawn.begin(), drawn.end());
+    return writePng(image, previewPathFor(scenePath), error);
+  } catch (const std::exception& e) {
+    error = previewPathFor(scenePath) + ": cannot draw the picture: " + e.what();
+    return false;
+  }
 }
 
 }  // namespace svb_preview

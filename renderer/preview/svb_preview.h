@@ -18,6 +18,8 @@
 // small ambient term (a headlight when the scene has no lights); coloured by each
 // object's diffuse colour or texture; hair as one-pixel lines in its material's
 // colour; light meshes in their light's colour unless hidden from the eye.
+//
+// The functions keep no state between calls: several threads may draw at once.
 #pragma once
 
 #include "svb_reader.h"
@@ -75,7 +77,8 @@ std::string previewPathFor(const std::string& scenePath);
 // For the renderer, after it stored a scene at `scenePath`: draws the scene at the
 // default size (textures relative to the scene's folder) and writes the picture
 // atomically beside it (previewPathFor). False with the reason in `error` when the
-// picture cannot be written; `notes`, when given, receives what could not be drawn.
+// picture cannot be drawn or written (it never throws); `notes`, when given, receives
+// what could not be drawn.
 bool writePreviewBeside(const svb::Scene& scene, const std::string& scenePath, std::string& error,
                         std::vector<std::string>* notes = nullptr);
 
