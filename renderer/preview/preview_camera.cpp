@@ -91,6 +91,41 @@ View framing(const Bounds& bounds, int width, int height) {
   return view;
 }
 
+// The camera's blocks in file order: the first camera block (without one, the first
+// modify block), then the modify blocks after it that give its name or none.
+std::vector<const CameraBlock*> activeCamera(const DrawList& list) {
+  std::vector<const CameraBlock*> blocks;
+  for (const CameraBlock& c : list.cameras) {
+    if (!c.node->modify) {
+      blocks.push_back(&c);
+      break;
+    }
+  }
+  if (blocks.empty() && !list.cameras.empty()) blocks.push_back(&list.cameras[0]);
+  if (blocks.empty()) return blocks;
+  const Node& first = *blocks[0]->node;
+  for (const CameraBlock& c : list.cameras) {
+    if (c.node->modify && c.node->offset > first.offset &&
+        (c.node->name().empty() || c.node->name() == first.name()))
+      blocks.push_back(&c);
+  }
+  return blocks;
+}
+
+// The last transform the blocks give, then the camera's animations in file order.
+Mat4 cameraWorld(const std::vector<const CameraBlock*>& blocks, const DrawList& list, double time) {
+  Mat4 world = blocks[0]->world;
+  for (const CameraBlock* b : blocks)
+    if (b->transformed) world = b->world;
+  const std::string prefix = std::string(blocks[0]->node->name()) + "/Camera ";
+  for (const Node* animation : list.animations) {
+    const Node* folder = parameter(*animation, "folder");
+    if (folder && folder->value.text.rfind(prefix, 0) == 0)
+      world = world * sample(*animation, time);
+  }
+  return world;
+}
+
 }  // namespace
 
 Bounds sceneBounds(const DrawList& list) {
@@ -111,28 +146,9 @@ Bounds sceneBounds(const DrawList& list) {
 
 View chooseView(const DrawList& list, const Bounds& bounds, double time, int width, int height,
                 std::vector<std::string>& notes) {
-  std::vector<const CameraBlock*> blocks;
-  for (const CameraBlock& c : list.cameras)
-    if (!c.node->modify) {
-      blocks.push_back(&c);
-      break;
-    }
-  const std::string_view name = blocks.empty() ? std::string_view() : blocks[0]->node->name();
-  for (const CameraBlock& c : list.cameras)
-    if (c.node->modify && (blocks.empty() || c.node->name().empty() || c.node->name() == name) &&
-        (blocks.empty() || c.node->offset > blocks[0]->node->offset))
-      blocks.push_back(&c);
+  const std::vector<const CameraBlock*> blocks = activeCamera(list);
   if (blocks.empty()) return framing(bounds, width, height);
-
-  Mat4 world = blocks[0]->world;
-  for (const CameraBlock* b : blocks)
-    if (b->transformed) world = b->world;
-  const std::string prefix = std::string(blocks[0]->node->name()) + "/Camera ";
-  for (const Node* animation : list.animations) {
-    const Node* folder = parameter(*animation, "folder");
-    if (folder && folder->value.text.rfind(prefix, 0) == 0)
-      world = world * sample(*animation, time);
-  }
+  const Mat4 world = cameraWorld(blocks, list, time);
 
   View view;
   for (const CameraBlock* b : blocks) {
