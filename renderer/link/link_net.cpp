@@ -11,6 +11,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace solvane_link {
@@ -108,6 +111,130 @@ bool readLine(int fd, std::string& line, std::size_t maxLength) {
     if (line.size() >= maxLength) return false;
     line += c;
   }
+}
+
+ReadResult readReply(int fd, std::string& line, std::size_t maxLength) {
+  line.clear();
+  for (;;) {
+    char c;
+    ssize_t got = recv(fd, &c, 1, 0);
+    if (got < 0 && errno == EINTR) continue;
+    if (got == 0) return ReadResult::Closed;
+    if (got < 0) {
+      return errno == EAGAIN || errno == EWOULDBLOCK ? ReadResult::TimedOut : ReadResult::Failed;
+    }
+    if (c == '\n') return ReadResult::Line;
+    if (line.size() >= maxLength) return ReadResult::TooLong;
+    line += c;
+  }
+}
+
+char const* describe(ReadResult result) {
+  switch (result) {
+    case ReadResult::Line:
+      return "replied";
+    case ReadResult::Closed:
+      return "closed the connection without a reply";
+    case ReadResult::TimedOut:
+      return "did not reply in time";
+    case ReadResult::Failed:
+      return "broke the connection";
+    case ReadResult::TooLong:
+      return "replied with an overlong line";
+  }
+  return "";
+}
+
+bool portRange(int& first, int& last) {
+  first = kFirstPort;
+  last = kLastPort;
+  char const* setting = std::getenv("SOLVANE_PORT_RANGE");
+  if (!setting) return true;
+  int low = 0;
+  int high = 0;
+  char tail = 0;
+  if (std::sscanf(setting, "%d-%d%c", &low, &high, &tail) != 2 || low < 1 || low > high ||
+      high > 65535)
+    return false;
+  first = low;
+  last = high;
+  return true;
+}
+
+std::vector<std::string> requestAll(int first, int last, std::string const& line, int timeoutMs) {
+  struct Peer {
+    int fd = -1;
+    bool sent = false;
+    std::string reply;
+  };
+  std::vector<Peer> peers(last >= first ? static_cast<std::size_t>(last - first + 1) : 0);
+  std::vector<std::string> replies(peers.size());
+  sockaddr_in address;
+  std::memset(&address, 0, sizeof address);
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  for (std::size_t i = 0; i < peers.size(); ++i) {
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) continue;
+    address.sin_port = htons(static_cast<uint16_t>(first + static_cast<int>(i)));
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 &&
+        errno != EINPROGRESS) {
+      close(fd);
+      continue;
+    }
+    peers[i].fd = fd;
+  }
+  const std::string request = line + "\n";
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    std::vector<pollfd> waiting;
+    std::vector<std::size_t> owners;
+    for (std::size_t i = 0; i < peers.size(); ++i) {
+      if (peers[i].fd < 0) continue;
+      waiting.push_back({peers[i].fd, static_cast<short>(peers[i].sent ? POLLIN : POLLOUT), 0});
+      owners.push_back(i);
+    }
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (waiting.empty() || left.count() <= 0) break;
+    if (poll(waiting.data(), waiting.size(), static_cast<int>(left.count())) < 0 && errno != EINTR)
+      break;
+    for (std::size_t k = 0; k < waiting.size(); ++k) {
+      Peer& peer = peers[owners[k]];
+      if (waiting[k].revents == 0) continue;
+      bool done = false;
+      if (!peer.sent) {
+        int error = 0;
+        socklen_t length = sizeof error;
+        getsockopt(peer.fd, SOL_SOCKET, SO_ERROR, &error, &length);
+        done = error != 0 || send(peer.fd, request.data(), request.size(), MSG_NOSIGNAL) !=
+                                 static_cast<ssize_t>(request.size());
+        peer.sent = true;
+      } else {
+        char buffer[512];
+        ssize_t got = recv(peer.fd, buffer, sizeof buffer, 0);
+        if (got <= 0) {
+          done = got == 0 || (errno != EAGAIN && errno != EINTR);
+        } else {
+          peer.reply.append(buffer, static_cast<std::size_t>(got));
+          std::size_t end = peer.reply.find('\n');
+          if (end != std::string::npos) {
+            replies[owners[k]] = peer.reply.substr(0, end);
+            done = true;
+          } else {
+            done = peer.reply.size() > 4096;
+          }
+        }
+      }
+      if (done) {
+        close(peer.fd);
+        peer.fd = -1;
+      }
+    }
+  }
+  for (Peer& peer : peers)
+    if (peer.fd >= 0) close(peer.fd);
+  return replies;
 }
 
 bool readExactly(int fd, std::string& out, std::size_t n) {

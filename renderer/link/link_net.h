@@ -6,12 +6,33 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace solvane_link {
 
 // Ports a renderer listens on, both ends included.
 constexpr int kFirstPort = 3141;
 constexpr int kLastPort = 3151;
+// Major versions of the renderer that this link speaks to.
+constexpr int kOldestRenderer = 7;
+constexpr int kNewestRenderer = 8;
+
+// The ports to use: kFirstPort to kLastPort, unless the test setting
+// SOLVANE_PORT_RANGE="FIRST-LAST" gives others (1 <= FIRST <= LAST <= 65535).
+// False, with the ports left at the default, when the setting is malformed.
+bool portRange(int& first, int& last);
+
+// How reading a reply line ended.
+enum class ReadResult { Line, Closed, TimedOut, Failed, TooLong };
+// Reads up to and without the next "\n", and says why it stopped.
+ReadResult readReply(int fd, std::string& line, std::size_t maxLength = 4096);
+// "timed out", "closed the connection", ... for messages.
+char const* describe(ReadResult result);
+
+// Sends `line` + "\n" to each port of first..last at once and collects the
+// one-line replies that arrive within timeoutMs in all: replies[i] belongs to
+// port first + i and stays empty when that port did not answer.
+std::vector<std::string> requestAll(int first, int last, std::string const& line, int timeoutMs);
 
 // Connects to host:port over IPv4 ("localhost" resolves to loopback).
 // Returns the descriptor, or -1 with a description in `error`.

@@ -2,7 +2,7 @@
 // connection to a running renderer.
 #pragma once
 
-#include "zelapi.h"
+#include "zelsceneapi_forward.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -14,99 +14,47 @@ class zelScene_api_file;
 namespace solvane_link {
 
 // Every scene operation goes to a text writer whose stream is the socket;
-// while not connected they do nothing and report failure. connect's third
-// argument is the number of connection attempts (at least one, a quarter
-// second apart). disconnect ends the stream and waits for the renderer's
-// verdict on the scene.
-class LiveSceneApi : public zelScene_api {
+// while not connected they do nothing and report failure.
+//
+// connect(host, port, attempts) first asks the port who listens (INFO): only
+// a renderer that names itself is streamed to; attempts (at least one, a
+// quarter second apart) cover a renderer that is still starting. disconnect
+// ends the stream and waits for the renderer's verdict on the scene. Every
+// wait is bounded (see live_scene_api.cpp); lastError() says what failed.
+class LiveSceneApi : public zelScene_api_forward {
  public:
   LiveSceneApi();
   ~LiveSceneApi() override;
 
   bool connect(char const* host, int port, int attempts) override;
   bool disconnect() override;
-
-  void install() override;
-  bool group_begin(char const* name, bool placed) override;
-  void group_end() override;
-  bool object_begin(char const* name, bool placed) override;
-  void object_end() override;
-  bool geometry_use(char const* name) override;
-  void geometry_end() override;
-  bool animation_begin(char const* name, char const* kind) override;
-  void animation_end() override;
-  bool module_begin(char const* name) override;
-  void module_end() override;
-  bool options_begin() override;
-  void options_end() override;
-  bool camera_begin(char const* name) override;
-  void camera_end() override;
-  bool image_begin() override;
-  void image_end() override;
-  bool output_begin(char const* a, char const* b, char const* c) override;
-  void output_end() override;
-  bool light_begin(char const* name) override;
-  void light_end() override;
-  bool accel_use(char const* name) override;
-  void accel_end() override;
-  void transform(zelMatrix const& m) override;
-  void transform_set(zelMatrix const& m) override;
-  void scale(double const& x, double const& y, double const& z) override;
-  void rotate(double const& x, double const& y, double const& z) override;
-  void translate(double const& x, double const& y, double const& z) override;
-  bool matrix_begin(char const* name) override;
-  void matrix_end() override;
-  bool material_begin(char const* name, bool placed) override;
-  bool material_use(char const* name) override;
-  void material_end() override;
-  void material_set_shader(zelShader_type kind, int shaderId) override;
-  bool shader_begin(char const* type, int shaderId) override;
-  void shader_end() override;
-  void material_set_shader(zelShader_type kind, zelShader* shader) override;
-  bool shader_begin(char const* name, char const* type) override;
-  zelShader* shader_get() override;
-  void shader_push() override;
-  void shader_pop() override;
-  bool set_parameter(char const* name, zelType type, const void* value) override;
-  bool set_subshader(char const* name, zelShader* shader) override;
-  bool set_subshader(char const* name, int shaderId) override;
-  bool initialize_array_mode(char const* name) override;
-  void finalize_array_mode() override;
-  void set_array_parameter(zelType type, void* value) override;
-  zelType get_array_type() override;
-  zelType get_parameter_type(char const* name) override;
-  void* geometry_get() override;
-  void set_attribute(char const* name, char const* value) override;
-  void add_comment(char const* text) override;
-  void set_output_mode(zelScene_api_output_mode mode) override;
-  void set_version(int version) override;
-  void clear(bool all) override;
-  void set_progress(char const* text, float value) override;
-  void set_icon(char const* bytes, int length) override;
-  void set_data(char const* name, char const* bytes, int length) override;
   void set_id(int id) override;
-  void set_flags(int flags) override;
-  bool cancel() override;
-  bool render() override;
-  void print(char const* text) const override;
-  void error(char const* text) const override;
-  bool camera_modify(char const* name) override;
 
   bool connected() const { return writer_ != nullptr; }
   // The renderer's reply to the last stream ("OK ..." or "ERROR ...").
   std::string const& lastReply() const { return lastReply_; }
-  // Why the last connect or disconnect failed; "" after a success.
+  // Why the last connect or disconnect failed, naming the renderer and the
+  // reason; "" after a success.
   std::string const& lastError() const { return lastError_; }
-  // The renderer last connected to: its process id and port; false before any connection.
+  // The renderer last connected to: its process id and port; false before
+  // any connection.
   bool peer(std::int64_t& processId, int& port) const;
 
+  // Records the reason of the first failed write to the socket.
+  void writeFailed(int error);
+  int socket() const { return fd_; }
+
  private:
+  bool identify(char const* host, int port, int attempts);
+  bool fail(std::string const& reason);
+  std::string renderer() const;
   void closeStream();
 
   int fd_ = -1;
   FILE* stream_ = nullptr;
   std::unique_ptr<zelScene_api_file> writer_;
   int clientId_ = 0;
+  int writeError_ = 0;
   std::string lastReply_;
   std::string lastError_;
   std::int64_t peerProcessId_ = 0;

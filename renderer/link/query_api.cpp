@@ -11,7 +11,9 @@ namespace solvane_link {
 
 namespace {
 
-constexpr int kQueryTimeoutMs = 2000;
+// Every port is asked at once, so a scan costs at most this long, however
+// many of the ports are held by programs that accept and stay silent.
+constexpr int kQueryTimeoutMs = 1000;
 // Largest scene description a renderer may send back.
 constexpr std::size_t kMaxSceneXml = 16u << 20;
 
@@ -33,14 +35,19 @@ bool parseInfoReply(std::string const& reply, RunningRenderer& renderer) {
 
 std::vector<RunningRenderer> QueryApi::scan(int firstPort, int lastPort) {
   std::vector<RunningRenderer> found;
-  for (int port = firstPort; port <= lastPort; ++port) {
-    std::string reply;
+  std::vector<std::string> replies = requestAll(firstPort, lastPort, "INFO", kQueryTimeoutMs);
+  for (std::string const& reply : replies) {
     RunningRenderer renderer;
-    if (request(port, "INFO", reply, kQueryTimeoutMs) && parseInfoReply(reply, renderer)) {
-      found.push_back(renderer);
-    }
+    if (parseInfoReply(reply, renderer)) found.push_back(renderer);
   }
   return found;
+}
+
+std::vector<RunningRenderer> QueryApi::scan() {
+  int first = 0;
+  int last = 0;
+  portRange(first, last);
+  return scan(first, last);
 }
 
 std::string QueryApi::instancesXml(std::vector<RunningRenderer> const& renderers) {
@@ -57,7 +64,7 @@ std::string QueryApi::instancesXml(std::vector<RunningRenderer> const& renderers
 }
 
 char const* QueryApi::get_instances() {
-  listed_ = scan(kFirstPort, kLastPort);
+  listed_ = scan();
   instances_ = instancesXml(listed_);
   return instances_.c_str();
 }
@@ -67,7 +74,7 @@ bool QueryApi::attach(std::int64_t process_id) {
   std::vector<RunningRenderer> candidates = listed_;
   bool known = false;
   for (int round = 0; round < 2 && !known; ++round) {
-    if (round == 1) candidates = scan(kFirstPort, kLastPort);
+    if (round == 1) candidates = scan();
     for (RunningRenderer const& r : candidates) {
       if (r.processId == process_id) {
         current_ = r;

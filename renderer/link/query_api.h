@@ -17,7 +17,7 @@ struct RunningRenderer {
   int port = 0;
 };
 
-// Asks every default port for the renderer behind it. The instance list and
+// Asks every port of the link's range for the renderer behind it. The instance list and
 // the scene XML are documented in README.md.
 class QueryApi : public zelQuery_api {
  public:
@@ -32,8 +32,11 @@ class QueryApi : public zelQuery_api {
   std::int64_t get_process_id() const override { return attached_ ? current_.processId : -1; }
   char const* get_scene() override { return attached_ ? scene_.c_str() : nullptr; }
 
-  // The renderers answering now, in port order.
+  // The renderers answering now, in port order; all ports are asked at once
+  // and the scan takes at most a second.
   static std::vector<RunningRenderer> scan(int firstPort, int lastPort);
+  // The same over the link's ports (portRange).
+  static std::vector<RunningRenderer> scan();
   // The instance list XML for these renderers.
   static std::string instancesXml(std::vector<RunningRenderer> const& renderers);
 
