@@ -187,6 +187,19 @@ void RecordingSceneApi::shader_push() { log("shader_push"); }
 void RecordingSceneApi::shader_pop() { log("shader_pop"); }
 
 bool RecordingSceneApi::set_parameter(char const* name, zelType type, const void* value) {
+  if ((type & TYPE_ARRAY) && (type & TYPE_STREAM) && value) {
+    // A streamed array is drained and recorded as the whole array it stands for.
+    const zelArrayStream* stream = static_cast<const zelArrayStream*>(value);
+    const zelType base = static_cast<zelType>(type & ~(TYPE_ARRAY | TYPE_STREAM));
+    const size_t size = base == TYPE_COLOR    ? 3 * sizeof(float)
+                        : base == TYPE_MATRIX ? sizeof(zelMatrix)
+                                              : sizeof(int32_t);
+    std::vector<unsigned char> bytes(size * stream->count);
+    for (uint32_t done = 0, made = 1; done < stream->count && made > 0; done += made)
+      made = stream->fill(stream->context, bytes.data() + done * size, stream->count - done);
+    zelArray whole{bytes.data(), stream->count};
+    return set_parameter(name, static_cast<zelType>(type & ~TYPE_STREAM), &whole);
+  }
   if ((type & TYPE_ARRAY) && value) {
     const zelArray* a = static_cast<const zelArray*>(value);
     Array copy{name ? name : "", type, {}, {}, {}};

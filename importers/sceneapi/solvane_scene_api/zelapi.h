@@ -47,6 +47,17 @@ struct zelArray {
   uint32_t count;
 };
 
+// Value of an array-typed parameter whose elements are made in pieces, for arrays too big to
+// hold whole: the scene API calls `fill` again and again for the next elements, in order, at
+// most `capacity` at a time, into a buffer of its own; `fill` returns how many it wrote, at
+// least one until all `count` are done. The result is the same as for a zelArray holding all
+// elements.
+struct zelArrayStream {
+  uint32_t count;
+  void* context;
+  uint32_t (*fill)(void* context, void* buffer, uint32_t capacity);
+};
+
 // A byte buffer that captures the text of an anonymous shader. `raw` says the buffer
 // holds raw bytes (hex tokens or binary blocks) and must be written back verbatim.
 struct zelString {
@@ -88,9 +99,13 @@ enum zelType : int32_t {
   TYPE_INT_ALT = 23,      // int32
   TYPE_ARRAY = 0x8000,    // flag added to a base type; the value is a zelArray
   TYPE_SHADER = 0x10000,  // pointer to a zelShader handle
+  TYPE_STREAM = 0x20000,  // flag added to an array type; the value is a zelArrayStream
 };
 
 inline zelType zel_array_of(zelType base) { return static_cast<zelType>(base | TYPE_ARRAY); }
+inline zelType zel_stream_of(zelType base) {
+  return static_cast<zelType>(base | TYPE_ARRAY | TYPE_STREAM);
+}
 
 // Bit set for zelScene_api::set_output_mode. Bit 0 has no effect in the file writer.
 enum zelScene_api_output_mode : uint32_t {

@@ -2,6 +2,7 @@
 
 #include "zelformat.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <clocale>
 #include <cmath>
@@ -254,6 +255,11 @@ void zelScene_api_file::print_shader_string(const zelShader* shader) {
 void zelScene_api_file::print_type(zelType type, void const* value) {
   // A missing string is the empty string; any other missing value writes nothing.
   if (!value && type != TYPE_STRING && type != TYPE_STRING_REF) return;
+  if ((type & TYPE_ARRAY) && (type & TYPE_STREAM)) {
+    print_array_stream(static_cast<zelType>(type & ~(TYPE_ARRAY | TYPE_STREAM)),
+                       static_cast<const zelArrayStream*>(value));
+    return;
+  }
   if (type & TYPE_ARRAY) {
     print_array(static_cast<zelType>(type & ~TYPE_ARRAY), static_cast<const zelArray*>(value));
     return;
@@ -377,11 +383,34 @@ void zelScene_api_file::print_element(zelType base, const unsigned char* e) {
 }
 
 void zelScene_api_file::print_array(zelType base, const zelArray* array) {
+  if (!array->data && array->count > 0) return;
+  const unsigned char* data = static_cast<const unsigned char*>(array->data);
+  const size_t size = element_size(base);
+  print_array_pieces(base, array->count, [&](uint32_t first, uint32_t wanted) {
+    return Piece{data + static_cast<size_t>(first) * size, wanted};
+  });
+}
+
+void zelScene_api_file::print_array_stream(zelType base, const zelArrayStream* stream) {
+  const size_t size = element_size(base);
+  if (size == 0 || !stream->fill) return;
+  if (!streamBuffer_) streamBuffer_.reset(new unsigned char[kStreamBufferSize]);
+  const uint32_t capacity = static_cast<uint32_t>(kStreamBufferSize / size);
+  print_array_pieces(base, stream->count, [&](uint32_t, uint32_t wanted) {
+    uint32_t made = stream->fill(stream->context, streamBuffer_.get(), std::min(wanted, capacity));
+    if (made == 0 || made > wanted) {
+      // A source that ends early still leaves the count it announced: zeros fill up.
+      made = std::min(wanted, capacity);
+      std::memset(streamBuffer_.get(), 0, made * size);
+    }
+    return Piece{streamBuffer_.get(), made};
+  });
+}
+
+template <typename NextPiece>
+void zelScene_api_file::print_array_pieces(zelType base, uint32_t count, NextPiece next) {
   const size_t size = element_size(base);
   if (size == 0) return;  // not an array base type: nothing, not even brackets
-  const uint32_t count = array->count;
-  const unsigned char* data = static_cast<const unsigned char*>(array->data);
-  if (!data && count > 0) return;
 
   print_ni("[ ");
   if (binaryArrays_) {
@@ -406,41 +435,45 @@ void zelScene_api_file::print_array(zelType base, const zelArray* array) {
         break;
     }
     if (letter) {
-      write_binary_block(letter, field, data, static_cast<size_t>(count) * size);
+      write_binary_block(letter, field, nullptr, 0);
+      for (uint32_t done = 0; done < count;) {
+        Piece piece = next(done, count - done);
+        write_raw(piece.data, static_cast<size_t>(piece.count) * size);
+        done += piece.count;
+      }
       print_ni("] ");
       return;
     }
   }
-  if (count == 0) {
-    print_ni("] ");
-    return;
-  }
-  if (base == TYPE_STRING || base == TYPE_STRING_REF) {
-    const char* const* strings = reinterpret_cast<const char* const*>(data);
-    for (uint32_t k = 0; k < count; ++k) {
-      print_string_at_depth(strings[k], 0);
-      print_ni("%s", k + 1 < count ? "," : " ");
-      if (k != 0 && k % 8 == 0) print_out("%s", "");
-      print_ni("\n");
-    }
-  } else if (base == TYPE_MATRIX) {
-    const zelMatrix* matrices = reinterpret_cast<const zelMatrix*>(data);
-    for (uint32_t k = 0; k < count; ++k) {
-      print_out("%s", "");
-      for (int j = 0; j < 16; ++j) print_ni("%g ", matrices[k].m[j]);
-      print_ni(k + 1 < count ? ",\n" : "\n");
-    }
-  } else {
-    for (uint32_t k = 0; k < count; ++k) {
-      print_element(base, data + k * size);
-      print_ni(k + 1 < count ? "," : " ");
-      if (k != 0 && k % 8 == 0) {
-        print_ni("\n");
-        print_out("%s", "");
-      }
-    }
+  for (uint32_t k = 0; k < count;) {
+    Piece piece = next(k, count - k);
+    for (uint32_t i = 0; i < piece.count; ++i, ++k)
+      print_array_element(base, piece.data + i * size, k, count);
   }
   print_ni("] ");
+}
+
+// Element k of count in the text form, with the separator and line breaks that follow it.
+void zelScene_api_file::print_array_element(zelType base, const unsigned char* data, uint32_t k,
+                                            uint32_t count) {
+  if (base == TYPE_STRING || base == TYPE_STRING_REF) {
+    print_string_at_depth(*reinterpret_cast<const char* const*>(data), 0);
+    print_ni("%s", k + 1 < count ? "," : " ");
+    if (k != 0 && k % 8 == 0) print_out("%s", "");
+    print_ni("\n");
+  } else if (base == TYPE_MATRIX) {
+    const zelMatrix* matrix = reinterpret_cast<const zelMatrix*>(data);
+    print_out("%s", "");
+    for (int j = 0; j < 16; ++j) print_ni("%g ", matrix->m[j]);
+    print_ni(k + 1 < count ? ",\n" : "\n");
+  } else {
+    print_element(base, data);
+    print_ni(k + 1 < count ? "," : " ");
+    if (k != 0 && k % 8 == 0) {
+      print_ni("\n");
+      print_out("%s", "");
+    }
+  }
 }
 
 // ---------------------------------------------------------------------------

@@ -118,6 +118,8 @@ class zelScene_api_file : public zelScene_api {
 
   // Size of each of the two fixed working buffers (formatting and indenting).
   static constexpr size_t kWorkBufferSize = 1u << 20;
+  // Size of the buffer that streamed arrays are made into, piece by piece.
+  static constexpr size_t kStreamBufferSize = 1u << 20;
 
  private:
   enum BlockKind : int32_t {
@@ -142,6 +144,16 @@ class zelScene_api_file : public zelScene_api {
   void print_shader_string(const zelShader* shader);
   void print_element(zelType base, const unsigned char* element);
   void print_array(zelType base, const zelArray* array);
+  void print_array_stream(zelType base, const zelArrayStream* stream);
+  // Elements handed out in pieces: `next(first, wanted)` gives the next Piece, of at most
+  // `wanted` elements starting at element `first`.
+  struct Piece {
+    const unsigned char* data;
+    uint32_t count;
+  };
+  template <typename NextPiece>
+  void print_array_pieces(zelType base, uint32_t count, NextPiece next);
+  void print_array_element(zelType base, const unsigned char* data, uint32_t k, uint32_t count);
   void write_binary_block(char letter, uint32_t count, const void* payload, size_t bytes);
   void open_block(const char* keyword, char const* name);
   void close_block();
@@ -173,5 +185,6 @@ class zelScene_api_file : public zelScene_api {
   std::vector<zelShader*> shaders_;  // every capture buffer created; freed at the end
   std::unique_ptr<char[]> formatBuffer_;
   std::unique_ptr<char[]> indentBuffer_;
+  std::unique_ptr<unsigned char[]> streamBuffer_;  // pieces of streamed arrays
   std::string savedNumericLocale_;
 };
