@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ZelMat.h"
+#include "c4dtrianglestreams.h"
 
 #include "c4d.h"
 
@@ -55,18 +56,9 @@ class C4DLoader {
 
   // Polygon objects and triangle streams.
   void writePolygonObject(PolygonObject* object, std::vector<BaseTag*> tags, float progressShare);
-  void writeTriangles(const char* name, std::set<int> polygonSet, const CPolygon* polygons,
-                      const maxon::Vec3<double, 1ll>* points, ZelMat mat, UVWTag* uvwTag,
-                      const void* uvwData, NormalTag* normalTag,
-                      maxon::Vec3<float, 1ll>* phongNormals, std::set<int>& usedPolygons);
-  // Writes one material group as one renderer object, like writeTriangles, from an
-  // ascending list of polygons that have no material yet. Polygons with a point
-  // index outside 0 .. pointCount - 1 are left out.
+  // Writes one material group (an ascending list of polygons) as one renderer object.
   void writeTriangleGroup(const char* name, const int32_t* group, size_t count,
-                          const CPolygon* polygons, const maxon::Vec3<double, 1ll>* points,
-                          int32_t pointCount, const ZelMat& mat, UVWTag* uvwTag,
-                          const void* uvwData, NormalTag* normalTag, const void* normalData,
-                          const maxon::Vec3<float, 1ll>* phongNormals);
+                          TriangleStreams& streams, const ZelMat& mat);
 
   // Hair.
   void writeHairObject(HairObject* hair, std::vector<BaseTag*> tags, float progressShare);
@@ -86,6 +78,11 @@ class C4DLoader {
   void writeCamera(BaseObject* camera);
 
   // Animation tracks.
+  // The object's position, rotation and scale tracks, each baked into animation blocks
+  // relative to the given rest transform (a camera's in its mirrored frame).
+  void writeAnimation(const char* label, BaseObject* object, const Vector& position,
+                      const Vector& rotation, ROTATIONORDER order, const Vector& scale,
+                      bool camera);
   void browseTrack(CTrack* track, std::vector<CTrack*>& scales, std::vector<CTrack*>& rotations,
                    std::vector<CTrack*>& positions);
   void writeTracksSeparate(const char* objectName, std::vector<CTrack*> tracks, const char* kind,
@@ -95,12 +92,6 @@ class C4DLoader {
   bool runLive(BaseDocument* doc, const std::string& modelName, bool update);
 
   int32_t materialCounter;
-  std::vector<float> vertices;
-  std::vector<float> normals;
-  std::vector<float> uvTex;
-  std::vector<int32_t> triangles;
-  std::vector<int32_t> trianglesNorm;
-  std::vector<int32_t> trianglesUv;
   std::string documentPath;
   // Materials already written, per base name; kept for the plug-in's lifetime
   // so that names stay stable across commands.
@@ -110,14 +101,6 @@ class C4DLoader {
   BaseDocument* document;
   bool selectionOnly;
   std::set<uint64_t> selectedGuids;
-
-  // Working storage of the polygon writer, kept so that big meshes reuse it:
-  // point index to vertex index of the group being written (-1 for none; all
-  // -1 between groups), the polygons of that group, and per polygon of the
-  // object being written whether it has its material.
-  std::vector<int32_t> pointVertex;
-  std::vector<int32_t> groupPolygons;
-  std::vector<uint8_t> polygonUsed;
 };
 
 // Orders the component tracks (second description level minus 1000) of one

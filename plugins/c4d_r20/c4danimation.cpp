@@ -1,7 +1,7 @@
 #include "C4DLoader.h"
 
-#include "c4dconvert.h"
 #include "c4dnumeric.h"
+#include "c4dread.h"
 #include "zelsceneapi_oo.h"
 
 #include <algorithm>
@@ -19,6 +19,8 @@ constexpr Int32 kCurveKind = 1;
 
 // Sampling: 30 matrices per second, the step held in single precision.
 const float kSampleStep = static_cast<float>(1.0 / 30.0);
+// Most samples of one track (about 9.7 hours at 30 a second).
+constexpr uint64_t kMaxSamplesPerTrack = uint64_t(1) << 20;
 
 // Row of components (0 x/heading, 1 y/pitch, 2 z/bank) per rotation order, first to last.
 const int kComponentRows[7][3] = {
@@ -61,9 +63,7 @@ bool usableRange(CTrack* track, Int32 minimumKeys, KeyRange& range) {
   if (keys < 1 || keys < minimumKeys) return false;
   range.t0 = static_cast<float>(curve->GetKey(0)->GetTime().Get());
   range.t1 = static_cast<float>(curve->GetKey(keys - 1)->GetTime().Get());
-  GeData data;
-  track->GetParameter(DescID(kTrackEnabled), data, DESCFLAGS_GET::NONE);
-  return data.GetBool() && range.t1 - range.t0 > 0.0f;
+  return readBool(track, kTrackEnabled) && range.t1 - range.t0 > 0.0f;
 }
 
 // The track's own motion at one value: a move, a rotation or a scale along one component.
@@ -105,10 +105,147 @@ void C4DLoader::browseTrack(CTrack* track, std::vector<CTrack*>& scales,
   }
 }
 
-// Bakes each usable track into its own animation block: matrices sampled 30 times a
-// second from the first to the last key, each the track's change since its first key,
-// conjugated with the rest transform so that the renderer can apply it in the scene's
-// frame (for a camera, in the mirrored frame the camera node is written in).
+namespace {
+
+// The sampling of one track: 30 times a second from its first to its last key, each
+// sample the track's change since the first key, conjugated with the rest transform so that
+// the renderer can apply it in the scene's frame (for a camera, in the mirrored frame the
+// camera node is written in). Samples are made on demand, piece by piece.
+class TrackSampler {
+ public:
+  TrackSampler(CTrack* track, BaseDocument* document, const KeyRange& range, const Vector& position,
+               const Vector& rotation, ROTATIONORDER order, const Vector& scale, bool camera)
+      : track_(track),
+        document_(document),
+        range_(range),
+        channel_(channelOf(track)),
+        component_(componentOf(track)),
+        order_(order),
+        camera_(camera),
+        P_(MatrixMove(position)),
+        R_(HPBToMatrix(rotation, order)),
+        S_(MatrixScale(scale)),
+        Rh_(HPBToMatrix(Vector(rotation.x, 0.0, 0.0), order)),
+        Rp_(HPBToMatrix(Vector(0.0, rotation.y, 0.0), order)),
+        Rb_(HPBToMatrix(Vector(0.0, 0.0, rotation.z), order)),
+        iP_(~P_),
+        iR_(~R_),
+        iS_(~S_),
+        iRh_(~Rh_),
+        iRp_(~Rp_),
+        iRb_(~Rb_) {}
+
+  // Number of samples: the times t0, t0 + step, ... up to t1, stopping where a float time
+  // no longer moves by a step (far from zero), rather than sampling one time for ever.
+  uint64_t count() const {
+    uint64_t samples = 0;
+    for (float t = range_.t0; !(t > range_.t1); ++samples)
+      if (!advance(t)) return samples + 1;
+    return samples;
+  }
+
+  static uint32_t fillMatrices(void* context, void* buffer, uint32_t capacity) {
+    TrackSampler& s = *static_cast<TrackSampler*>(context);
+    zelMatrix* out = static_cast<zelMatrix*>(buffer);
+    uint32_t made = 0;
+    for (; made < capacity && s.matrixTime_.more; ++made) {
+      const float value =
+          static_cast<float>(s.track_->GetValue(s.document_, BaseTime(s.matrixTime_.t)));
+      const Matrix local = localMatrix(s.channel_, s.component_, value, s.order_);
+      if (!s.haveFirst_) {
+        s.firstInverse_ = ~local;
+        s.haveFirst_ = true;
+      }
+      out[made] = toZelMatrix(s.conjugate(local * s.firstInverse_));
+      s.step(s.matrixTime_);
+    }
+    return made;
+  }
+
+  static uint32_t fillTimestamps(void* context, void* buffer, uint32_t capacity) {
+    TrackSampler& s = *static_cast<TrackSampler*>(context);
+    int32_t* out = static_cast<int32_t*>(buffer);
+    uint32_t made = 0;
+    for (; made < capacity && s.stampTime_.more; ++made) {
+      out[made] = truncToInt32((s.stampTime_.t - s.range_.t0) * 1000.0f);
+      s.step(s.stampTime_);
+    }
+    return made;
+  }
+
+ private:
+  struct Clock {
+    float t;
+    bool more;
+  };
+
+  static bool advance(float& t) {
+    const float next = t + kSampleStep;
+    if (!(next > t)) return false;
+    t = next;
+    return true;
+  }
+
+  void step(Clock& clock) const { clock.more = advance(clock.t) && !(clock.t > range_.t1); }
+
+  // The sample's matrix from X, the change since the first key, multiplied out left to
+  // right as written.
+  Matrix conjugate(const Matrix& X) const {
+    if (!camera_) {
+      if (channel_ == kChannelPosition) return iP_ * iR_ * iS_ * X * S_ * R_ * P_;
+      if (channel_ == kChannelScale) return iS_ * X * S_;
+      if (component_ == 0) return iRb_ * iRp_ * iRh_ * iS_ * X * S_ * Rh_ * Rp_ * Rb_;
+      if (component_ == 1) return iRb_ * iRp_ * iS_ * X * S_ * Rp_ * Rb_;
+      return iRb_ * iS_ * X * S_ * Rb_;
+    }
+    Matrix m;
+    if (channel_ == kChannelPosition)
+      m = P_ * X * iP_;
+    else if (channel_ == kChannelScale)
+      m = P_ * R_ * S_ * X * iS_ * iR_ * iP_;
+    else if (component_ == 0)
+      m = P_ * Rh_ * X * iRh_ * iP_;
+    else if (component_ == 1)
+      m = P_ * Rh_ * Rp_ * X * iRp_ * iRh_ * iP_;
+    else
+      m = P_ * Rh_ * Rp_ * Rb_ * X * iRb_ * iRp_ * iRh_ * iP_;
+    return mirroredChange(m);
+  }
+
+  CTrack* track_;
+  BaseDocument* document_;
+  KeyRange range_;
+  Int32 channel_;
+  int component_;
+  ROTATIONORDER order_;
+  bool camera_;
+  Matrix P_, R_, S_, Rh_, Rp_, Rb_, iP_, iR_, iS_, iRh_, iRp_, iRb_;
+  Clock matrixTime_{range_.t0, true};
+  Clock stampTime_{range_.t0, true};
+  Matrix firstInverse_;
+  bool haveFirst_ = false;
+};
+
+}  // namespace
+
+void C4DLoader::writeAnimation(const char* label, BaseObject* object, const Vector& position,
+                               const Vector& rotation, ROTATIONORDER order, const Vector& scale,
+                               bool camera) {
+  std::vector<CTrack*> scales;
+  std::vector<CTrack*> rotations;
+  std::vector<CTrack*> positions;
+  for (CTrack* track = object->GetFirstCTrack(); track; track = track->GetNext())
+    browseTrack(track, scales, rotations, positions);
+  writeTracksSeparate(label, scales, camera ? "Camera Scale" : "Scale", position, rotation, order,
+                      scale, camera);
+  writeTracksSeparate(label, rotations, camera ? "Camera Rotation" : "Rotation", position, rotation,
+                      order, scale, camera);
+  writeTracksSeparate(label, positions, camera ? "Camera Position" : "Position", position, rotation,
+                      order, scale, camera);
+}
+
+// Each usable track becomes its own animation block of sampled matrices. A track that
+// would need more than kMaxSamplesPerTrack samples is left out, and the user is told.
 void C4DLoader::writeTracksSeparate(const char* objectName, std::vector<CTrack*> tracks,
                                     const char* kind, maxon::Vec3<double, 1ll> position,
                                     maxon::Vec3<double, 1ll> rotation, ROTATIONORDER order,
@@ -124,21 +261,6 @@ void C4DLoader::writeTracksSeparate(const char* objectName, std::vector<CTrack*>
                tracks.end());
   std::stable_sort(tracks.begin(), tracks.end(), rotationSorter(order));
 
-  static const Matrix mirror = MatrixScale(Vector(1.0, 1.0, -1.0));
-
-  const Matrix P = MatrixMove(position);
-  const Matrix R = HPBToMatrix(rotation, order);
-  const Matrix S = MatrixScale(scale);
-  const Matrix Rh = HPBToMatrix(Vector(rotation.x, 0.0, 0.0), order);
-  const Matrix Rp = HPBToMatrix(Vector(0.0, rotation.y, 0.0), order);
-  const Matrix Rb = HPBToMatrix(Vector(0.0, 0.0, rotation.z), order);
-  const Matrix iP = ~P;
-  const Matrix iR = ~R;
-  const Matrix iS = ~S;
-  const Matrix iRh = ~Rh;
-  const Matrix iRp = ~Rp;
-  const Matrix iRb = ~Rb;
-
   char folder[1024];
   std::snprintf(folder, sizeof folder, "%s/%s", objectName ? objectName : "", kind ? kind : "");
 
@@ -146,61 +268,28 @@ void C4DLoader::writeTracksSeparate(const char* objectName, std::vector<CTrack*>
     CTrack* track = *it;
     KeyRange range;
     if (!usableRange(track, 2, range)) continue;
-    const Int32 channel = channelOf(track);
-    const int component = componentOf(track);
-
-    // The sample's matrix from X, the change since the first key, multiplied out
-    // left to right as written.
-    auto conjugate = [&](const Matrix& X) -> Matrix {
-      if (!camera) {
-        if (channel == kChannelPosition) return iP * iR * iS * X * S * R * P;
-        if (channel == kChannelScale) return iS * X * S;
-        if (component == 0) return iRb * iRp * iRh * iS * X * S * Rh * Rp * Rb;
-        if (component == 1) return iRb * iRp * iS * X * S * Rp * Rb;
-        return iRb * iS * X * S * Rb;
-      }
-      Matrix m;
-      if (channel == kChannelPosition)
-        m = P * X * iP;
-      else if (channel == kChannelScale)
-        m = P * R * S * X * iS * iR * iP;
-      else if (component == 0)
-        m = P * Rh * X * iRh * iP;
-      else if (component == 1)
-        m = P * Rh * Rp * X * iRp * iRh * iP;
-      else
-        m = P * Rh * Rp * Rb * X * iRb * iRp * iRh * iP;
-      return mirror * m * mirror;
-    };
-
-    std::vector<zelMatrix> matrices;
-    std::vector<int> timestamps;
-    Matrix firstInverse;
-    float t = range.t0;
-    while (!(t > range.t1)) {
-      const float value = static_cast<float>(track->GetValue(document, BaseTime(t)));
-      const Matrix local = localMatrix(channel, component, value, order);
-      if (matrices.empty()) firstInverse = ~local;
-      matrices.push_back(toZelMatrix(conjugate(local * firstInverse)));
-      timestamps.push_back(truncToInt32((t - range.t0) * 1000.0f));
-      // Far from zero a float time may no longer move by one step: stop there
-      // rather than sample the same time for ever.
-      const float next = t + kSampleStep;
-      if (!(next > t)) break;
-      t = next;
+    const std::string trackName = utf8Or(track->GetName(), "");
+    TrackSampler sampler(track, document, range, position, rotation, order, scale, camera);
+    const uint64_t samples = sampler.count();
+    if (samples > kMaxSamplesPerTrack) {
+      GePrint(String(("Warning: the animation track \"" + trackName + "\" of \"" +
+                      (objectName ? objectName : "") + "\" would need " + std::to_string(samples) +
+                      " samples; tracks of more than " + std::to_string(kMaxSamplesPerTrack) +
+                      " samples are left out.")
+                         .c_str()));
+      continue;
     }
 
-    std::string trackName;
-    toUtf8(track->GetName(), trackName);
-
-    zelArray matrixArray = {matrices.data(), static_cast<uint32_t>(matrices.size())};
-    zelArray timestampArray = {timestamps.data(), static_cast<uint32_t>(timestamps.size())};
+    zelArrayStream matrices = {static_cast<uint32_t>(samples), &sampler,
+                               TrackSampler::fillMatrices};
+    zelArrayStream timestamps = {static_cast<uint32_t>(samples), &sampler,
+                                 TrackSampler::fillTimestamps};
     api->animation_begin("fbx_animation", trackName.c_str());
     api->set_parameter_int("start_time", truncToInt32(range.t0));
     api->set_parameter_float("duration", range.t1 - range.t0);
     api->set_parameter("folder", TYPE_STRING, folder);
-    api->set_parameter("matrices", zel_array_of(TYPE_MATRIX), &matrixArray);
-    api->set_parameter("timestamps", zel_array_of(TYPE_INT), &timestampArray);
+    api->set_parameter("matrices", zel_stream_of(TYPE_MATRIX), &matrices);
+    api->set_parameter("timestamps", zel_stream_of(TYPE_INT), &timestamps);
     api->animation_end();
   }
 }

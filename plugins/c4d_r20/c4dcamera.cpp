@@ -1,6 +1,6 @@
 #include "C4DLoader.h"
 
-#include "c4dconvert.h"
+#include "c4dread.h"
 
 #include "LightCamera.h"
 #include "zelsceneapi_oo.h"
@@ -10,20 +10,6 @@
 namespace {
 // Camera parameter: the field of view in radians.
 constexpr Int32 kCameraFov = 1008;
-
-// The global matrix mirrored in z, the same mirroring the root group applies to the
-// rest of the scene, since cameras are written outside that group.
-zelMatrix mirroredTransform(const Matrix& mg) {
-  zelMatrix m = toZelMatrix(mg);
-  for (int i = 0; i < 4; ++i) m[i * 4 + 2] = -m[i * 4 + 2];
-  return m;
-}
-
-std::string cameraName(BaseObject* camera) {
-  std::string name;
-  toUtf8(camera->GetName(), name);
-  return name.empty() ? std::string("Camera") : name;
-}
 }  // namespace
 
 void C4DLoader::getCameras(BaseObject* object, std::vector<BaseObject*>& cameras) {
@@ -36,9 +22,7 @@ void C4DLoader::getCameras(BaseObject* object, std::vector<BaseObject*>& cameras
 void C4DLoader::writeCamera(BaseObject* camera) {
   if (!camera || !sceneOO) return;
 
-  GeData data;
-  camera->GetParameter(DescID(kCameraFov), data, DESCFLAGS_GET::NONE);
-  const float radians = static_cast<float>(data.GetFloat());
+  const float radians = static_cast<float>(readFloat(camera, kCameraFov));
   const float degrees =
       static_cast<float>(static_cast<double>(radians) * 0.3183098861837907 * 180.0);
 
@@ -48,8 +32,10 @@ void C4DLoader::writeCamera(BaseObject* camera) {
   const Vector scale = camera->GetAbsScale();
   const ROTATIONORDER order = camera->GetRotationOrder();
 
-  const zelMatrix transform = mirroredTransform(camera->GetMg());
-  const std::string name = cameraName(camera);
+  // Cameras are written outside the root group and so carry its mirror themselves.
+  const zelMatrix transform = mirroredPlacement(camera->GetMg());
+  std::string name = utf8Or(camera->GetName(), "");
+  if (name.empty()) name = "Camera";
 
   zel::LightCamera node(name);
   node.setPosition(0.0f, 0.0f, 0.0f);
@@ -60,14 +46,5 @@ void C4DLoader::writeCamera(BaseObject* camera) {
   node.setProjection(zel::LightCamera::PERSPECTIVE);
   sceneOO->insertNode(node);
 
-  std::vector<CTrack*> scales;
-  std::vector<CTrack*> rotations;
-  std::vector<CTrack*> positions;
-  for (CTrack* track = camera->GetFirstCTrack(); track; track = track->GetNext())
-    browseTrack(track, scales, rotations, positions);
-  writeTracksSeparate(name.c_str(), scales, "Camera Scale", position, rotation, order, scale, true);
-  writeTracksSeparate(name.c_str(), rotations, "Camera Rotation", position, rotation, order, scale,
-                      true);
-  writeTracksSeparate(name.c_str(), positions, "Camera Position", position, rotation, order, scale,
-                      true);
+  writeAnimation(name.c_str(), camera, position, rotation, order, scale, true);
 }

@@ -1,23 +1,15 @@
 #include "C4DLoader.h"
 
-#include "c4dconvert.h"
+#include "c4dread.h"
 #include "zelsceneapi_oo.h"
 
 #include <algorithm>
-#include <cstring>
+#include <cstdio>
+#include <string>
 
 namespace {
-// Hair material tag and hair material parameters.
-constexpr Int32 kHairTagName = 900;
+// The hair material tag's link to its material.
 constexpr Int32 kHairTagMaterial = 1000;
-constexpr Int32 kHairRootThickness = 3009;
-constexpr Int32 kHairTipThickness = 3010;
-constexpr Int32 kHairColorShader = 3000;
-constexpr Int32 kHairColorGradient = 3139;
-
-constexpr Int32 kHairMaterialTag = 1017729;
-constexpr Int32 kHairMaterial = 1017730;
-constexpr Int32 kGradientData = 1000481;
 
 // Values that the hair material tags of the list give the strands, the
 // front-most tag winning (the list runs from the outermost ancestor down).
@@ -26,27 +18,22 @@ void applyHairTags(C4DLoader& loader, const std::vector<BaseTag*>& tags, ZelMat&
   GeData data;
   for (auto it = tags.rbegin(); it != tags.rend(); ++it) {
     BaseTag* tag = *it;
-    if (!tag || tag->GetType() != kHairMaterialTag) continue;
-    if (tag->GetParameter(DescID(kHairTagName), data, DESCFLAGS_GET::NONE)) {
-      if (Char* text = data.GetString().GetCStringCopy(STRINGENCODING::UTF8)) {
-        std::strncpy(mat.name, text, sizeof mat.name - 1);
-        mat.name[sizeof mat.name - 1] = '\0';
-        DeleteMem(text);
-      }
-    }
-    if (!tag->GetParameter(DescID(kHairTagMaterial), data, DESCFLAGS_GET::NONE)) continue;
+    if (!tag || tag->GetType() != Thairmaterial) continue;
+    std::string tagName;
+    if (readParam(tag, ID_BASELIST_NAME, data) && toUtf8(data.GetString(), tagName))
+      std::snprintf(mat.name, sizeof mat.name, "%s", tagName.c_str());
+    if (!readParam(tag, kHairTagMaterial, data)) continue;
     BaseList2D* material = data.GetLink(loader.document);
-    if (!material || material->GetType() != kHairMaterial) continue;
-    material->GetParameter(DescID(kHairRootThickness), data, DESCFLAGS_GET::NONE);
-    root = static_cast<float>(data.GetFloat());
-    material->GetParameter(DescID(kHairTipThickness), data, DESCFLAGS_GET::NONE);
-    tip = static_cast<float>(data.GetFloat());
-    if (material->GetParameter(DescID(kHairColorShader), data, DESCFLAGS_GET::NONE)) {
+    if (!material || material->GetType() != Mhair) continue;
+    root = static_cast<float>(readFloat(material, HAIRMATERIAL_THICKNESS_ROOT));
+    tip = static_cast<float>(readFloat(material, HAIRMATERIAL_THICKNESS_TIP));
+    if (readParam(material, HAIRMATERIAL_COLOR_HAIR_ROOTS_SHADER, data)) {
       if (BaseShader* shader = dynamic_cast<BaseShader*>(data.GetLink(loader.document)))
         loader.getMaterial(shader, mat);
     }
-    if (material->GetParameter(DescID(kHairColorGradient), data, DESCFLAGS_GET::NONE)) {
-      if (Gradient* gradient = static_cast<Gradient*>(data.GetCustomDataType(kGradientData)))
+    if (readParam(material, HAIRMATERIAL_COLOR_GRADIENT, data)) {
+      if (Gradient* gradient =
+              static_cast<Gradient*>(data.GetCustomDataType(CUSTOMDATATYPE_GRADIENT)))
         mat.color = gradient->GetKnot(0).col;
     }
   }
@@ -76,8 +63,7 @@ void C4DLoader::writeHairObject(HairObject* hair, std::vector<BaseTag*> tags, fl
     mat.color = getDefaultColor(hair);
     applyHairTags(*this, tags, mat, root, tip);
 
-    std::string name = "object";
-    toUtf8(hair->GetName(), name);
+    const std::string name = utf8Or(hair->GetName(), "object");
     api->object_begin(name.c_str(), true);
     api->geometry_use("zel_bezier_curves");
 

@@ -1,6 +1,7 @@
 #include "C4DLoader.h"
 
 #include "c4dnumeric.h"
+#include "c4dread.h"
 #include "zelsceneapi_oo.h"
 
 namespace {
@@ -23,42 +24,31 @@ const int32_t kOctahedronTriangles[24] = {2, 1, 0, 1, 2, 5, 3, 2, 0, 2, 3, 5,
 }  // namespace
 
 // A light becomes a small closed mesh around its own origin (the traversal has
-// already placed it) with an emitting shader as its material. The parameter
-// reads share one value holder and are not checked, as the host fills it.
+// already placed it) with an emitting shader as its material.
 void C4DLoader::writeLight(std::string name, BaseObject* light) {
   if (!light || !sceneOO) return;
   zelScene_api* api = sceneOO->get_scene_api();
   if (!api) return;
 
-  GeData data;
-  light->GetParameter(DescID(kLightColor), data, DESCFLAGS_GET::NONE);
-  const Vector color = data.GetVector();
-  light->GetParameter(DescID(kLightBrightness), data, DESCFLAGS_GET::NONE);
-  const float brightness = static_cast<float>(data.GetFloat());
-  light->GetParameter(DescID(kLightKind), data, DESCFLAGS_GET::NONE);
-  const Int32 kind = data.GetInt32();
+  const Vector color = readVector(light, kLightColor);
+  const float brightness = static_cast<float>(readFloat(light, kLightBrightness));
+  const Int32 kind = readInt(light, kLightKind);
 
   float hx = 1.0f;
   float hy = 1.0f;
   float hz = 1.0f;
   if (kind == kAreaLight) {
-    light->GetParameter(DescID(kLightAreaSizeX), data, DESCFLAGS_GET::NONE);
-    hx = static_cast<float>(data.GetFloat() / 2.0);
-    light->GetParameter(DescID(kLightAreaSizeY), data, DESCFLAGS_GET::NONE);
-    hy = static_cast<float>(data.GetFloat() / 2.0);
-    light->GetParameter(DescID(kLightAreaSizeZ), data, DESCFLAGS_GET::NONE);
-    hz = static_cast<float>(data.GetFloat() / 2.0);
+    hx = static_cast<float>(readFloat(light, kLightAreaSizeX) / 2.0);
+    hy = static_cast<float>(readFloat(light, kLightAreaSizeY) / 2.0);
+    hz = static_cast<float>(readFloat(light, kLightAreaSizeZ) / 2.0);
   }
 
-  light->GetParameter(DescID(kLightUseIntensity), data, DESCFLAGS_GET::NONE);
-  const bool lumen = data.GetBool();
+  const bool lumen = readBool(light, kLightUseIntensity);
   int32_t power = 0;
   if (lumen) {
-    light->GetParameter(DescID(kLightIntensityUnit), data, DESCFLAGS_GET::NONE);
-    const Int32 unit = data.GetInt32();
-    light->GetParameter(DescID(kLightIntensity), data, DESCFLAGS_GET::NONE);
-    float intensity = static_cast<float>(data.GetFloat());
-    if (unit == 1) intensity = static_cast<float>(static_cast<double>(intensity) * 12.566);
+    float intensity = static_cast<float>(readFloat(light, kLightIntensity));
+    if (readInt(light, kLightIntensityUnit) == 1)
+      intensity = static_cast<float>(static_cast<double>(intensity) * 12.566);
     power = truncToInt32(intensity);
   } else {
     power = truncToInt32(brightness * 100.0f);

@@ -3,7 +3,7 @@
 #include "DefaultRTModule.h"
 #include "LightFileFactory.h"
 #include "RepeatLinkFactory.h"
-#include "c4dconvert.h"
+#include "c4dread.h"
 #include "zel_sys.h"
 #include "zelapi.h"
 #include "zelsceneapi_oo.h"
@@ -15,7 +15,6 @@
 
 namespace {
 
-const Int32 kTextureTagType = 5616;
 const int kLowestVersion = 7;
 const int kHighestVersion = 8;
 
@@ -174,12 +173,9 @@ void C4DLoader::load(BaseDocument* doc) {
     getCameras(object, cameras);
   for (BaseObject* camera : cameras) writeCamera(camera);
 
-  zelMatrix flip;
-  flip.make_identity();
-  flip.m[10] = -1.0;
   sceneOO->begin_group(rootName);
   zelScene_api* api = sceneOO->get_scene_api();
-  api->transform(flip);
+  api->transform(zMirror());
   api->set_attribute("source file", "source file");
 
   selectedGuids.clear();
@@ -189,7 +185,7 @@ void C4DLoader::load(BaseDocument* doc) {
     if (selectionOnly) {
       for (Int32 i = 0; i < selection->GetCount(); ++i) {
         C4DAtom* atom = selection->GetIndex(i);
-        if (!atom || atom->GetType() == kTextureTagType) continue;
+        if (!atom || atom->GetType() == Ttexture) continue;
         // Everything the host lists in a selection is a list element with an id.
         selectedGuids.insert(static_cast<BaseList2D*>(atom)->GetGUID());
       }

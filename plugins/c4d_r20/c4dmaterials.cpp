@@ -1,6 +1,6 @@
 #include "C4DLoader.h"
 
-#include "c4dconvert.h"
+#include "c4dread.h"
 #include "zelsceneapi_oo.h"
 
 #include <sys/stat.h>
@@ -11,14 +11,19 @@
 
 namespace {
 
-// Host type and parameter ids read here.
-const int32_t textureTagType = 5616;
-const int32_t standardMaterialType = 5703;
-const int32_t colorShaderType = 5832;
-const int32_t bitmapShaderType = 5833;
-const int32_t gradientShaderType = 1011100;
+// Shaders whose first gradient knot gives the colour: the gradient shader (its gradient in
+// parameter 1007) and its gradient-based relatives (in parameter 10001).
 const int32_t gradientBasedShaderType = 1012158;
-const int32_t gradientDataType = 1000481;
+const int32_t kGradientShaderGradient = 1007;
+// Material channels and parameters read besides the colour channel's.
+const int32_t luminanceChannel = 1;
+const int32_t specularChannel = 3;
+const int32_t alphaChannel = 7;
+const int32_t reflectionLayerChannels[2] = {8, 9};
+const int32_t luminanceColor = 2300;
+const int32_t luminanceShader = 8002;
+const int32_t specularColor = 3100;
+const int32_t specularFallback = 65;
 
 // Step of the record ordering for two doubles: -1 left less, 1 left greater, 0 equal.
 // A NaN on either side counts as a difference that leaves the left not less.
@@ -26,33 +31,6 @@ int compareDouble(double a, double b) {
   if (a < b) return -1;
   if (a > b || std::isnan(a) || std::isnan(b)) return 1;
   return 0;
-}
-
-// Reads a parameter; true when the element has it.
-bool getParam(C4DAtom* atom, int32_t id, GeData& data) {
-  data = GeData();
-  return atom->GetParameter(DescID(id), data, DESCFLAGS_GET::NONE) && data.GetType() != DA_NIL;
-}
-
-GeData readParameter(C4DAtom* atom, int32_t id) {
-  GeData data;
-  atom->GetParameter(DescID(id), data, DESCFLAGS_GET::NONE);
-  return data;
-}
-
-// Copies a host string as UTF-8 into a fixed buffer, cut to size - 1 bytes.
-bool copyHostString(const String& text, char* buffer, size_t size) {
-  char* copy = text.GetCStringCopy(STRINGENCODING::UTF8);
-  if (!copy) return false;
-  std::snprintf(buffer, size, "%s", copy);
-  DeleteMem(copy);
-  return true;
-}
-
-std::string hostString(const String& text) {
-  std::string result;
-  toUtf8(text, result);
-  return result;
 }
 
 // A texture file exists when it opens for reading; a folder opens too but is no
@@ -69,10 +47,10 @@ bool fileOpens(const std::string& path) {
 // Where a bitmap's file is found: the stored path, then the tex folder beside the
 // document, then the document's folder. A file found nowhere keeps its stored path.
 std::string findTexture(const Filename& file, const std::string& documentPath) {
-  const std::string fullPath = hostString(file.GetString());
+  const std::string fullPath = utf8Or(file.GetString(), "");
   if (!fullPath.empty() && fileOpens(fullPath)) return fullPath;
   if (!documentPath.empty()) {
-    const std::string bareName = hostString(file.GetFileString());
+    const std::string bareName = utf8Or(file.GetFileString(), "");
     const std::string inTex = documentPath + "/tex/" + bareName;
     if (fileOpens(inTex)) return inTex;
     const std::string beside = documentPath + "/" + bareName;
@@ -124,24 +102,23 @@ bool ZelMat::operator<(const ZelMat& other) const {
 }
 
 bool C4DLoader::getMaterial(BaseTag* tag, ZelMat& mat) {
-  if (!tag || tag->GetType() != textureTagType) return false;
+  if (!tag || tag->GetType() != Ttexture) return false;
   TextureTag* textureTag = dynamic_cast<TextureTag*>(tag);
   BaseMaterial* material = textureTag ? textureTag->GetMaterial(false) : nullptr;
   if (!material) return false;
-  copyHostString(material->GetName(), mat.name, sizeof(mat.name));
+  copyUtf8(material->GetName(), mat.name, sizeof(mat.name), "");
   bool found = false;
-  if (material->GetType() == standardMaterialType)
-    found = getMaterial(dynamic_cast<Material*>(material), mat);
+  if (material->GetType() == Mmaterial) found = getMaterial(dynamic_cast<Material*>(material), mat);
   if (found) {
     // The placement is taken as read, present or not.
     mat.textureTag = tag;
-    mat.projection = readParameter(tag, 1004).GetInt32();
+    mat.projection = readInt(tag, TEXTURETAG_PROJECTION);
     mat.textureMatrix = textureTag->GetMl();
-    mat.shiftU = readParameter(tag, 1000).GetFloat();
-    mat.shiftV = readParameter(tag, 1001).GetFloat();
-    mat.scaleU = readParameter(tag, 1002).GetFloat();
-    mat.scaleV = readParameter(tag, 1003).GetFloat();
-    mat.tile = readParameter(tag, 1007).GetBool();
+    mat.shiftU = readFloat(tag, TEXTURETAG_OFFSETX);
+    mat.shiftV = readFloat(tag, TEXTURETAG_OFFSETY);
+    mat.scaleU = readFloat(tag, TEXTURETAG_LENGTHX);
+    mat.scaleV = readFloat(tag, TEXTURETAG_LENGTHY);
+    mat.tile = readBool(tag, TEXTURETAG_TILE);
   }
   return found;
 }
@@ -149,37 +126,40 @@ bool C4DLoader::getMaterial(BaseTag* tag, ZelMat& mat) {
 bool C4DLoader::getMaterial(Material* material, ZelMat& mat) {
   if (!material) return false;
   bool found = false;
-  if (!material->GetChannelState(7)) {
+  if (!material->GetChannelState(alphaChannel)) {
     GeData data;
     if (material->GetChannelState(0)) {
-      if (getParam(material, 2100, data)) mat.color = data.GetVector();
-      if (getParam(material, 2101, data)) {
+      if (readParam(material, MATERIAL_COLOR_COLOR, data)) mat.color = data.GetVector();
+      if (readParam(material, MATERIAL_COLOR_BRIGHTNESS, data)) {
         const double factor = data.GetFloat();
         mat.color = maxon::Vec3<double, 1ll>(mat.color.x * factor, mat.color.y * factor,
                                              mat.color.z * factor);
       }
-      if (getParam(material, 8000, data))
+      if (readParam(material, MATERIAL_COLOR_SHADER, data))
         getMaterial(dynamic_cast<BaseShader*>(data.GetLink(document)), mat);
       found = true;
-    } else if (material->GetChannelState(1) && getParam(material, 2300, data)) {
+    } else if (material->GetChannelState(luminanceChannel) &&
+               readParam(material, luminanceColor, data)) {
       mat.color = data.GetVector();
-      if (getParam(material, 8002, data))
+      if (readParam(material, luminanceShader, data))
         getMaterial(dynamic_cast<BaseShader*>(data.GetLink(document)), mat);
       found = true;
     }
 
-    if (material->GetChannelState(8) || material->GetChannelState(9)) {
-      if (getParam(material, 3100, data)) {
+    if (material->GetChannelState(reflectionLayerChannels[0]) ||
+        material->GetChannelState(reflectionLayerChannels[1])) {
+      if (readParam(material, specularColor, data)) {
         mat.specular = data.GetVector();
         found = true;
       }
-    } else if (material->GetChannelState(3)) {
-      if (getParam(material, 3100, data)) {
+    } else if (material->GetChannelState(specularChannel)) {
+      if (readParam(material, specularColor, data)) {
         mat.specular = data.GetVector();
         found = true;
       } else {
         BaseContainer* container = material->GetDataInstance();
-        mat.specular = container ? container->GetVector(65) : maxon::Vec3<double, 1ll>();
+        mat.specular =
+            container ? container->GetVector(specularFallback) : maxon::Vec3<double, 1ll>();
       }
     }
     if (found) return true;
@@ -197,18 +177,20 @@ bool C4DLoader::getMaterial(BaseShader* shader, ZelMat& mat) {
   if (!shader) return false;
   GeData data;
   switch (shader->GetType()) {
-    case colorShaderType:
-      if (!getParam(shader, 1000, data)) return false;
+    case Xcolor:
+      if (!readParam(shader, COLORSHADER_COLOR, data)) return false;
       mat.color = data.GetVector();
       return true;
-    case bitmapShaderType:
-      if (getParam(shader, 1000, data)) mat.texture = findTexture(data.GetFilename(), documentPath);
+    case Xbitmap:
+      if (readParam(shader, BITMAPSHADER_FILENAME, data))
+        mat.texture = findTexture(data.GetFilename(), documentPath);
       return false;
-    case gradientShaderType:
+    case Xgradient:
     case gradientBasedShaderType: {
-      const int32_t id = shader->GetType() == gradientShaderType ? 1007 : 10001;
-      if (getParam(shader, id, data)) {
-        Gradient* gradient = static_cast<Gradient*>(data.GetCustomDataType(gradientDataType));
+      const int32_t id = shader->GetType() == Xgradient ? kGradientShaderGradient : 10001;
+      if (readParam(shader, id, data)) {
+        Gradient* gradient =
+            static_cast<Gradient*>(data.GetCustomDataType(CUSTOMDATATYPE_GRADIENT));
         if (gradient) mat.color = gradient->GetKnot(0).col;
       }
       return false;
@@ -223,13 +205,13 @@ maxon::Vec3<double, 1ll> C4DLoader::getDefaultColor(BaseObject* object) {
   if (!object) return result;
   LayerObject* layer = object->GetLayerObject(document);
   GeData data;
-  if (!getParam(object, 907, data)) return result;
+  if (!readParam(object, ID_BASEOBJECT_USECOLOR, data)) return result;
   switch (data.GetInt32()) {
-    case 1:
-      if (getParam(object, 908, data)) result = data.GetVector();
+    case ID_BASEOBJECT_USECOLOR_AUTOMATIC:
+      if (readParam(object, ID_BASEOBJECT_COLOR, data)) result = data.GetVector();
       break;
-    case 3:
-      if (layer && getParam(layer, 1009, data)) result = data.GetVector();
+    case ID_BASEOBJECT_USECOLOR_LAYER:
+      if (layer && readParam(layer, ID_LAYER_COLOR, data)) result = data.GetVector();
       break;
     default:
       break;
@@ -246,24 +228,25 @@ void C4DLoader::writeMaterial(ZelMat mat) {
   if (index != 0) materialName += " #" + std::to_string(static_cast<int>(index));
   if (materialName.size() > 1023) materialName.resize(1023);
 
+  zelScene_api* api = sceneOO->get_scene_api();
   zelShader* textureShader = nullptr;
   if (!mat.texture.empty()) {
-    sceneOO->get_scene_api()->shader_begin(nullptr, "texture2_rgb");
-    sceneOO->get_scene_api()->set_parameter("texture", TYPE_STRING, mat.texture.c_str());
-    sceneOO->get_scene_api()->set_parameter_color("default_color", 0.0f, 0.0f, 0.0f);
-    sceneOO->get_scene_api()->set_parameter_bool("wrap", mat.tile);
-    if (mat.projection == 2) {
-      sceneOO->get_scene_api()->set_parameter_int("uv_projection", 5);
-      writePlacement(sceneOO->get_scene_api(), mat);
+    api->shader_begin(nullptr, "texture2_rgb");
+    api->set_parameter("texture", TYPE_STRING, mat.texture.c_str());
+    api->set_parameter_color("default_color", 0.0f, 0.0f, 0.0f);
+    api->set_parameter_bool("wrap", mat.tile);
+    if (mat.projection == TEXTURETAG_PROJECTION_FLAT) {
+      api->set_parameter_int("uv_projection", 5);
+      writePlacement(api, mat);
       const zelMatrix uvMatrix = objectToUv(mat.textureMatrix);
-      sceneOO->get_scene_api()->set_parameter("transform_obj_to_uv", TYPE_MATRIX, &uvMatrix);
+      api->set_parameter("transform_obj_to_uv", TYPE_MATRIX, &uvMatrix);
     } else {
-      sceneOO->get_scene_api()->set_parameter_int("uv_projection", 4);
-      writePlacement(sceneOO->get_scene_api(), mat);
-      sceneOO->get_scene_api()->set_parameter_int("uv_flags", 62);
+      api->set_parameter_int("uv_projection", 4);
+      writePlacement(api, mat);
+      api->set_parameter_int("uv_flags", 62);
     }
-    sceneOO->get_scene_api()->shader_end();
-    textureShader = sceneOO->get_scene_api()->shader_get();
+    api->shader_end();
+    textureShader = api->shader_get();
   }
 
   ++materialCounter;
@@ -271,24 +254,24 @@ void C4DLoader::writeMaterial(ZelMat mat) {
       std::sqrt(mat.specular.x * mat.specular.x + mat.specular.y * mat.specular.y +
                 mat.specular.z * mat.specular.z);
   if (textureShader || specularLength > 1e-06) {
-    sceneOO->get_scene_api()->shader_begin(nullptr, "zel_advanced");
-    setColor(sceneOO->get_scene_api(), "diffuse", mat.color);
-    setColor(sceneOO->get_scene_api(), "specular", mat.specular);
-    sceneOO->get_scene_api()->set_parameter_bool("fresnel", 1);
-    sceneOO->get_scene_api()->set_parameter_float("roughness", 0.0f);
-    sceneOO->get_scene_api()->set_parameter_float("ior", 1.5f);
-    sceneOO->get_scene_api()->set_parameter_bool("glossy", 1);
-    sceneOO->get_scene_api()->set_parameter_int("glossy_samples", 9);
-    sceneOO->get_scene_api()->set_parameter_float("alpha", 1.0f);
-    if (textureShader) sceneOO->get_scene_api()->set_subshader("diffuse", textureShader);
+    api->shader_begin(nullptr, "zel_advanced");
+    setColor(api, "diffuse", mat.color);
+    setColor(api, "specular", mat.specular);
+    api->set_parameter_bool("fresnel", 1);
+    api->set_parameter_float("roughness", 0.0f);
+    api->set_parameter_float("ior", 1.5f);
+    api->set_parameter_bool("glossy", 1);
+    api->set_parameter_int("glossy_samples", 9);
+    api->set_parameter_float("alpha", 1.0f);
+    if (textureShader) api->set_subshader("diffuse", textureShader);
   } else {
-    sceneOO->get_scene_api()->shader_begin(nullptr, "zel_diffuse");
-    setColor(sceneOO->get_scene_api(), "diffuse", mat.color);
+    api->shader_begin(nullptr, "zel_diffuse");
+    setColor(api, "diffuse", mat.color);
   }
-  sceneOO->get_scene_api()->shader_end();
-  zelShader* surfaceShader = sceneOO->get_scene_api()->shader_get();
+  api->shader_end();
+  zelShader* surfaceShader = api->shader_get();
 
-  sceneOO->get_scene_api()->material_begin(materialName.c_str(), true);
-  sceneOO->get_scene_api()->material_set_shader(SHADER_SURFACE, surfaceShader);
-  sceneOO->get_scene_api()->material_end();
+  api->material_begin(materialName.c_str(), true);
+  api->material_set_shader(SHADER_SURFACE, surfaceShader);
+  api->material_end();
 }

@@ -1,6 +1,6 @@
 #include "C4DLoader.h"
 
-#include "c4dconvert.h"
+#include "c4dread.h"
 #include "zelapi.h"
 #include "zelformat.h"
 #include "zelsceneapi_oo.h"
@@ -13,44 +13,17 @@
 
 namespace {
 
-const Int32 kPolygonObjectType = 5100;
-const Int32 kLightType = 5102;
-const Int32 kHairObjectType = 1017305;
-
-const Int32 kTextureTagType = 5616;
-const Int32 kUvwTagType = 5671;
-const Int32 kSelectionTagType = 5673;
-const Int32 kNormalTagType = 5711;
-const Int32 kHairMaterialTagType = 1017729;
-
-const Int32 kEditorVisibility = 901;
-const Int32 kRenderVisibility = 902;
-const Int32 kVisibilityInherit = 2;
+// Host bit that marks an object whose geometry is not written.
 const Int32 kNoGeometryBit = 0x200;
 
 const size_t kLabelSize = 1024;
 
+// Inside an object's group the deepest content is an object block, its geometry and an array
+// in it, or a material with its captured material and texture shaders.
 const int kContentNesting = 4;
-
-// The host name as UTF-8 in `label`, cut to kLabelSize - 1 bytes; `fallback` when the
-// host yields no string.
-void fillLabel(BaseList2D* item, char (&label)[kLabelSize], const char* fallback) {
-  Char* name = item->GetName().GetCStringCopy(STRINGENCODING::UTF8);
-  std::strncpy(label, name ? name : fallback, kLabelSize - 1);
-  label[kLabelSize - 1] = '\0';
-  DeleteMem(name);
-}
-
-Int32 readInt(BaseList2D* item, Int32 id) {
-  GeData data;
-  item->GetParameter(DescID(id), data, DESCFLAGS_GET::NONE);
-  return data.GetInt32();
-}
 
 }  // namespace
 
-// Inside an object's group the deepest content is an object block, its geometry and an array
-// in it, or a material with its captured material and texture shaders.
 const int C4DLoader::kMaxHierarchyDepth = zel_format::kMaxNesting - kContentNesting - 1;
 
 int C4DLoader::hierarchyDepth(BaseDocument* doc) {
@@ -89,14 +62,14 @@ void C4DLoader::browseHierarchy(BaseObject* object, std::vector<BaseTag*> tags, 
   const zelMatrix transform = toZelMatrix(ml);
 
   char label[kLabelSize];
-  fillLabel(object, label, "object");
+  copyUtf8(object->GetName(), label, kLabelSize, "object");
   zelScene_api* api = sceneOO->get_scene_api();
   api->set_progress(label, progress);
 
-  const Int32 editorMode = readInt(object, kEditorVisibility);
-  const Int32 renderMode = readInt(object, kRenderVisibility);
-  const bool editorOn = editorMode == kVisibilityInherit ? editorVisible : editorMode == 0;
-  const bool renderOn = renderMode == kVisibilityInherit ? renderVisible : renderMode == 0;
+  const Int32 editorMode = readInt(object, ID_BASEOBJECT_VISIBILITY_EDITOR);
+  const Int32 renderMode = readInt(object, ID_BASEOBJECT_VISIBILITY_RENDER);
+  const bool editorOn = editorMode == OBJECT_UNDEF ? editorVisible : editorMode == 0;
+  const bool renderOn = renderMode == OBJECT_UNDEF ? renderVisible : renderMode == 0;
   const bool visible = editorOn && renderOn;
 
   sceneOO->begin_group(label);
@@ -112,14 +85,14 @@ void C4DLoader::browseHierarchy(BaseObject* object, std::vector<BaseTag*> tags, 
   } else if (BaseObject* cache = object->GetCache(nullptr)) {
     browseHierarchy(cache, tags, editorOn, renderOn, remaining / 2, selected);
     remaining /= 2;
-  } else if (type == kPolygonObjectType) {
+  } else if (type == Opolygon) {
     if ((!selectionOnly || selected || selectedGuids.empty()) && visible && !noGeometry) {
       writePolygonObject(static_cast<PolygonObject*>(object), tags, remaining / 2);
       remaining /= 2;
     }
-  } else if (type == kLightType) {
+  } else if (type == Olight) {
     writeLight(label, object);
-  } else if (type == kHairObjectType) {
+  } else if (type == Ohair) {
     writeHairObject(static_cast<HairObject*>(object), tags, remaining / 2);
   }
 
@@ -128,12 +101,7 @@ void C4DLoader::browseHierarchy(BaseObject* object, std::vector<BaseTag*> tags, 
   for (BaseObject* child = object->GetDown(); child; child = child->GetNext())
     browseHierarchy(child, tags, editorOn, renderOn, remaining / children, selected);
 
-  std::vector<CTrack*> scales, rotations, positions;
-  for (CTrack* track = object->GetFirstCTrack(); track; track = track->GetNext())
-    browseTrack(track, scales, rotations, positions);
-  writeTracksSeparate(label, scales, "Scale", relPos, relRot, order, relScale, false);
-  writeTracksSeparate(label, rotations, "Rotation", relPos, relRot, order, relScale, false);
-  writeTracksSeparate(label, positions, "Position", relPos, relRot, order, relScale, false);
+  writeAnimation(label, object, relPos, relRot, order, relScale, false);
 
   sceneOO->end_group();
 
@@ -145,24 +113,19 @@ void C4DLoader::browseHierarchy(BaseObject* object, std::vector<BaseTag*> tags, 
 void C4DLoader::browseTag(BaseTag* tag, UVWTag** uvw, NormalTag** normal,
                           std::map<std::string, SelectionTag*>* selections,
                           std::vector<BaseTag*>& tags) {
-  std::string name;
-  if (Char* copy = tag->GetName().GetCStringCopy(STRINGENCODING::UTF8)) {
-    name = copy;
-    DeleteMem(copy);
-  }
   switch (tag->GetType()) {
-    case kTextureTagType:
-    case kHairMaterialTagType:
+    case Ttexture:
+    case Thairmaterial:
       tags.push_back(tag);
       break;
-    case kUvwTagType:
+    case Tuvw:
       if (uvw) *uvw = static_cast<UVWTag*>(tag);
       break;
-    case kNormalTagType:
+    case Tnormal:
       if (normal) *normal = static_cast<NormalTag*>(tag);
       break;
-    case kSelectionTagType:
-      if (selections) (*selections)[name] = static_cast<SelectionTag*>(tag);
+    case Tpolygonselection:
+      if (selections) (*selections)[utf8Or(tag->GetName(), "")] = static_cast<SelectionTag*>(tag);
       break;
     default:
       break;

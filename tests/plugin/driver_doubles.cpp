@@ -47,10 +47,6 @@ void C4DLoader::writePolygonObject(PolygonObject* object, std::vector<BaseTag*> 
                  shareText(progressShare));
 }
 
-void C4DLoader::writeTriangles(const char*, std::set<int>, const CPolygon*,
-                               const maxon::Vec3<double, 1ll>*, ZelMat, UVWTag*, const void*,
-                               NormalTag*, maxon::Vec3<float, 1ll>*, std::set<int>&) {}
-
 void C4DLoader::writeHairObject(HairObject* hair, std::vector<BaseTag*> tags, float progressShare) {
   note(this, "writeHairObject " + nameOf(hair) + " " + tagList(tags) + " share " +
                  shareText(progressShare));
@@ -77,16 +73,11 @@ void C4DLoader::writeCamera(BaseObject* camera) { note(this, "writeCamera " + na
 rotationSorter::rotationSorter(ROTATIONORDER o) : order(o) {}
 bool rotationSorter::operator()(CTrack*, CTrack*) { return false; }
 
-void C4DLoader::browseTrack(CTrack* track, std::vector<CTrack*>&, std::vector<CTrack*>&,
-                            std::vector<CTrack*>& positions) {
-  positions.push_back(track);
-}
-
-void C4DLoader::writeTracksSeparate(const char* objectName, std::vector<CTrack*> tracks,
-                                    const char* kind, maxon::Vec3<double, 1ll>,
-                                    maxon::Vec3<double, 1ll>, ROTATIONORDER,
-                                    maxon::Vec3<double, 1ll>, bool camera) {
-  if (!tracks.empty())
-    note(this, std::string("writeTracksSeparate ") + objectName + " " + kind + " " +
-                   std::to_string(tracks.size()) + (camera ? " camera" : ""));
+void C4DLoader::writeAnimation(const char* label, BaseObject* object, const Vector&, const Vector&,
+                               ROTATIONORDER, const Vector&, bool camera) {
+  int tracks = 0;
+  for (CTrack* track = object->GetFirstCTrack(); track; track = track->GetNext()) ++tracks;
+  if (tracks > 0)
+    note(this, std::string("writeAnimation ") + label + " " + std::to_string(tracks) +
+                   (camera ? " camera" : ""));
 }

@@ -295,9 +295,9 @@ TEST_F(Driver, AnimationIsWrittenAfterTheChildrenInsideTheGroup) {
   std::vector<std::string> calls = convert(doc.get());
   ASSERT_GE(calls.size(), 5u);
   std::vector<std::string> tail(calls.end() - 5, calls.end());
-  EXPECT_THAT(tail, ElementsAre("group_end", "set_progress \"Kid\" 1",
-                                "add_comment \"writeTracksSeparate Mover Position 1\"", "group_end",
-                                "group_end"));
+  EXPECT_THAT(tail,
+              ElementsAre("group_end", "set_progress \"Kid\" 1",
+                          "add_comment \"writeAnimation Mover 1\"", "group_end", "group_end"));
 }
 
 // browseTag as the polygon writer uses it: the last UVW and normal tags win, a repeated

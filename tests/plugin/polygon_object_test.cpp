@@ -211,22 +211,6 @@ TEST(TriangleStreams, NamesOfTheObjects) {
       (std::vector<std::string>{"object_begin \"\" placed", "object_begin \"object\" placed"}));
 }
 
-TEST(TriangleStreams, DirectCallsSkipUsedPolygonsAndEmptySets) {
-  Scene scene;
-  PolygonObject* mesh =
-      makeMesh(scene, "M", numberedPoints(4), {CPolygon(0, 1, 2), CPolygon(1, 2, 3)});
-  LoaderHarness h;
-  std::set<int> used{0};
-  h.loader.writeTriangles("M", {}, mesh->GetPolygonR(), mesh->GetPointR(), ZelMat(), nullptr,
-                          nullptr, nullptr, nullptr, used);
-  EXPECT_TRUE(h.api().calls.empty());
-  h.loader.writeTriangles("M", {0, 1}, mesh->GetPolygonR(), mesh->GetPointR(), ZelMat(), nullptr,
-                          nullptr, nullptr, nullptr, used);
-  EXPECT_EQ(used, (std::set<int>{0, 1}));
-  EXPECT_EQ(floatsOf(h, "vertices"), pointFloats({1, 2, 3}));
-  EXPECT_EQ(intsOf(h, "triangles"), (std::vector<int32_t>{0, 2, 1}));
-}
-
 // Which texture tag claims which polygons.
 
 // Two materials and a mesh of four triangles, written through a fresh driver.
