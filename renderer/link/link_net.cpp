@@ -33,7 +33,33 @@ bool resolve(char const* host, sockaddr_in& address, std::string* error) {
   return true;
 }
 
+// A decimal port number, the whole of `text`.
+bool parsePort(std::string_view text, int& port) {
+  if (text.empty() || text.size() > 5) return false;
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  if (value < 1 || value > 65535) return false;
+  port = value;
+  return true;
+}
+
 }  // namespace
+
+bool parsePortRange(std::string_view text, int& first, int& last) {
+  std::size_t dash = text.find('-');
+  int low = 0;
+  int high = 0;
+  if (dash == std::string_view::npos || !parsePort(text.substr(0, dash), low) ||
+      !parsePort(text.substr(dash + 1), high) || low > high) {
+    return false;
+  }
+  first = low;
+  last = high;
+  return true;
+}
 
 int connectTo(char const* host, int port, int timeoutMs, std::string* error) {
   sockaddr_in address;
