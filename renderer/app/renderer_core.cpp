@@ -1,10 +1,9 @@
 #include "renderer_core.h"
 
 #include "link_net.h"
+#include "scene_file.h"
 #include "svb_reader.h"
 
-#include <cstdio>
-#include <filesystem>
 #include <string>
 #include <utility>
 
@@ -13,13 +12,12 @@ namespace solvane_renderer {
 namespace {
 
 // Counts inside one model, by the same rules as the scene summary.
-Model describe(svb::Node const& group, std::string const& file) {
+Model describe(svb::Node const& group) {
   svb::Scene one;
   one.nodes.push_back(group);
   svb::Summary summary = svb::summarize(one);
   Model model;
   model.name = std::string(group.name());
-  model.file = file;
   model.groups = summary.groups;
   model.objects = summary.objects;
   model.triangles = summary.triangles;
@@ -29,16 +27,11 @@ Model describe(svb::Node const& group, std::string const& file) {
   return model;
 }
 
-bool writeWhole(std::string const& path, std::string const& bytes, std::string& error) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) {
-    error = "cannot create " + path;
-    return false;
-  }
-  bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  bool closed = std::fclose(file) == 0;
-  if (!written || !closed) error = "cannot write " + path;
-  return written && closed;
+Received refuse(std::string const& prefix, std::size_t size, std::string const& reason) {
+  Received result;
+  result.reply = "ERROR " + reason;
+  result.summary = prefix + "refused a scene (" + std::to_string(size) + " bytes): " + reason;
+  return result;
 }
 
 }  // namespace
@@ -53,6 +46,7 @@ std::string RendererState::infoReply() const {
 
 std::string RendererState::sceneXml() const {
   using solvane_link::xmlEscape;
+  std::lock_guard<std::mutex> lock(state_);
   std::string xml = "<scene_info>\n";
   xml += "  <scene name=\"default\" received=\"" + std::to_string(sequence_) + "\">\n";
   xml += "    <models>\n";
@@ -69,49 +63,61 @@ std::string RendererState::sceneXml() const {
 }
 
 Received RendererState::receive(std::string const& bytes, int clientId) {
-  Received result;
-  ++sequence_;
-  std::string name =
-      "scene-" + std::to_string(processId_) + "-" + std::to_string(sequence_) + ".svb";
-  std::string prefix = "client " + std::to_string(clientId) + ": ";
-
-  std::string writeError;
-  std::error_code ignored;
-  std::filesystem::create_directories(sceneFolder_, ignored);
-  std::string path = (std::filesystem::path(sceneFolder_) / name).string();
-  if (writeWhole(path, bytes, writeError)) {
-    result.file = path;
-  } else {
-    prefix += "(not kept: " + writeError + ") ";
-  }
-
+  std::string const prefix = "client " + std::to_string(clientId) + ": ";
   svb::Scene scene;
   try {
     scene = svb::parse(bytes);
   } catch (svb::ParseError const& e) {
-    result.reply = std::string("ERROR ") + e.what();
-    result.summary =
-        prefix + "rejected " + name + " (" + std::to_string(bytes.size()) + " bytes): " + e.what();
-    return result;
+    // Bytes that end inside a statement are most likely a stream cut short.
+    char const* what = e.truncated() ? "incomplete scene: " : "malformed scene: ";
+    return refuse(prefix, bytes.size(), what + std::string(e.what()));
   }
+  svb::Summary const summary = svb::summarize(scene);
+  if (summary.statements == 0) return refuse(prefix, bytes.size(), "empty scene: no statement");
 
-  for (svb::Node const* group : scene.groups()) {
-    Model model = describe(*group, name);
-    bool replaced = false;
-    for (Model& kept : models_) {
-      if (kept.name == model.name) {
-        kept = model;
-        replaced = true;
-      }
-    }
-    if (!replaced) models_.push_back(model);
+  std::vector<Model> arrived;
+  for (svb::Node const* group : scene.groups()) arrived.push_back(describe(*group));
+
+  std::lock_guard<std::mutex> storing(storing_);
+  int const number = received() + 1;
+  std::string const name =
+      "scene-" + std::to_string(processId_) + "-" + std::to_string(number) + ".svb";
+  std::string error;
+  if (!writeFileAtomically(sceneFolder_, name, bytes, error)) {
+    return refuse(prefix, bytes.size(), "scene not stored: " + error);
   }
-  svb::Summary summary = svb::summarize(scene);
+  for (Model& model : arrived) model.file = name;
+  {
+    std::lock_guard<std::mutex> lock(state_);
+    sequence_ = number;
+    for (Model const& model : arrived) {
+      bool replaced = false;
+      for (Model& kept : models_) {
+        if (kept.name == model.name) {
+          kept = model;
+          replaced = true;
+        }
+      }
+      if (!replaced) models_.push_back(model);
+    }
+  }
+  Received result;
   result.ok = true;
+  result.file = sceneFolder_ + "/" + name;
   result.reply = "OK " + std::to_string(summary.statements);
   result.summary = prefix + "received " + name + " (" + std::to_string(bytes.size()) +
                    " bytes): " + svb::to_line(summary);
   return result;
+}
+
+std::vector<Model> RendererState::models() const {
+  std::lock_guard<std::mutex> lock(state_);
+  return models_;
+}
+
+int RendererState::received() const {
+  std::lock_guard<std::mutex> lock(state_);
+  return sequence_;
 }
 
 }  // namespace solvane_renderer

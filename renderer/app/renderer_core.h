@@ -1,9 +1,12 @@
 // What the stand-in renderer knows and answers, apart from its sockets: the
 // models it holds, the replies of the line protocol, and the handling of a
-// received scene (kept on disk, read with the svb reader, summarised).
+// received scene (read with the svb reader, stored atomically, summarised).
+// Connections are served on threads of their own, so every member may be
+// called from several threads at once.
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -29,7 +32,7 @@ struct Received {
   bool ok = false;
   std::string reply;    // protocol reply line, without "\n"
   std::string summary;  // one log line, without "\n"
-  std::string file;     // where the bytes were written ("" when they could not be)
+  std::string file;     // where the scene was stored ("" when it was refused)
 };
 
 class RendererState {
@@ -40,17 +43,26 @@ class RendererState {
   std::string infoReply() const;
   // The scene description answered to "SCENE" (layout in the link README).
   std::string sceneXml() const;
-  // Keeps the bytes in a new file of the scene folder, reads them and, when
-  // they parse, adds or replaces a model per top-level group.
+  // Reads the bytes whole; a scene that reads and holds a statement is
+  // stored as the next scene file ("scene-<process id>-<n>.svb", written
+  // atomically) and then adds or replaces a model per top-level group.
+  // Scenes are stored and applied one at a time, so concurrent calls never
+  // mix; a refused scene (malformed, empty, or not stored) changes nothing.
   Received receive(std::string const& bytes, int clientId);
 
-  std::vector<Model> const& models() const { return models_; }
-  int received() const { return sequence_; }
+  std::vector<Model> models() const;
+  // Count of scenes stored, which is also the number of the last file.
+  int received() const;
 
  private:
-  std::int64_t processId_;
-  int port_;
-  std::string sceneFolder_;
+  std::int64_t const processId_;
+  int const port_;
+  std::string const sceneFolder_;
+  // One scene is stored and applied at a time; held across the disk writes.
+  std::mutex storing_;
+  // Guards sequence_ and models_; held only briefly, so queries never wait
+  // for a disk.
+  mutable std::mutex state_;
   int sequence_ = 0;
   std::vector<Model> models_;
 };

@@ -36,7 +36,33 @@ bool resolve(char const* host, sockaddr_in& address, std::string* error) {
   return true;
 }
 
+// A decimal port number, the whole of `text`.
+bool parsePort(std::string_view text, int& port) {
+  if (text.empty() || text.size() > 5) return false;
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  if (value < 1 || value > 65535) return false;
+  port = value;
+  return true;
+}
+
 }  // namespace
+
+bool parsePortRange(std::string_view text, int& first, int& last) {
+  std::size_t dash = text.find('-');
+  int low = 0;
+  int high = 0;
+  if (dash == std::string_view::npos || !parsePort(text.substr(0, dash), low) ||
+      !parsePort(text.substr(dash + 1), high) || low > high) {
+    return false;
+  }
+  first = low;
+  last = high;
+  return true;
+}
 
 int connectTo(char const* host, int port, int timeoutMs, std::string* error) {
   sockaddr_in address;
@@ -148,17 +174,8 @@ char const* describe(ReadResult result) {
 bool portRange(int& first, int& last) {
   first = kFirstPort;
   last = kLastPort;
-  char const* setting = std::getenv("SOLVANE_PORT_RANGE");
-  if (!setting) return true;
-  int low = 0;
-  int high = 0;
-  char tail = 0;
-  if (std::sscanf(setting, "%d-%d%c", &low, &high, &tail) != 2 || low < 1 || low > high ||
-      high > 65535)
-    return false;
-  first = low;
-  last = high;
-  return true;
+  char const* setting = std::getenv(kPortRangeVariable);
+  return !setting || parsePortRange(setting, first, last);
 }
 
 std::vector<std::string> requestAll(int first, int last, std::string const& line, int timeoutMs) {

@@ -13,6 +13,14 @@ namespace solvane_link {
 // Ports a renderer listens on, both ends included.
 constexpr int kFirstPort = 3141;
 constexpr int kLastPort = 3151;
+// Test setting: another range for every program of the installation, as
+// "FIRST-LAST" (for example "24100-24110"), so tests on a shared machine
+// keep to ports of their own.
+constexpr char kPortRangeVariable[] = "SOLVANE_PORT_RANGE";
+// Reads "FIRST-LAST" (decimal, 1 <= FIRST <= LAST <= 65535, nothing else).
+// False, with first and last untouched, when the text is malformed.
+bool parsePortRange(std::string_view text, int& first, int& last);
+
 // Major versions of the renderer that this link speaks to.
 constexpr int kOldestRenderer = 7;
 constexpr int kNewestRenderer = 8;

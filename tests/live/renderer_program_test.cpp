@@ -1,0 +1,310 @@
+// The renderer program under faults: scenes it must refuse, a scene folder
+// it cannot use, a full disk, a slow client, twenty clients at once, and
+// streams cut short. Each test runs its own renderer on ports of its own.
+#include "link_net.h"
+#include "svb_reader.h"
+
+#include "live_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <random>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+namespace fs = livetest::fs;
+
+template <typename Condition>
+bool waitUntil(std::chrono::milliseconds limit, Condition&& condition) {
+  auto end = Clock::now() + limit;
+  while (!condition() && Clock::now() < end) std::this_thread::sleep_for(limit / 100);
+  return condition();
+}
+
+std::string readFile(std::string const& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The first of eleven consecutive loopback ports that were free when tried,
+// from a random base in 20000-60000.
+int freePorts() {
+  std::mt19937 random(std::random_device{}());
+  for (;;) {
+    int first = std::uniform_int_distribution<int>(20000, 59990)(random), free = 0;
+    for (; free < 11; ++free) {
+      sockaddr_in address = {};
+      address.sin_family = AF_INET;
+      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      address.sin_port = htons(static_cast<uint16_t>(first + free));
+      int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+      bool bound = bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+      close(fd);
+      if (!bound) break;
+    }
+    if (free == 11) return first;
+  }
+}
+
+// The renderer program with its folder and output in a temporary folder,
+// on ports of its own (or `range`), stopped by its process id at the end.
+class Renderer {
+ public:
+  explicit Renderer(int idleSeconds = 60, rlim_t fileSizeLimit = RLIM_INFINITY,
+                    std::string range = "") {
+    int first = freePorts();
+    if (range.empty()) range = std::to_string(first) + "-" + std::to_string(first + 10);
+    std::string variable = std::string(solvane_link::kPortRangeVariable) + "=" + range;
+    std::vector<char*> env;
+    for (char** e = environ; *e; ++e) env.push_back(*e);
+    env.push_back(&variable[0]);
+    env.push_back(nullptr);
+    std::string idle = std::to_string(idleSeconds), output = dir / "output";
+    char const* argv[] = {SOLVANE_RENDERER_PROGRAM, "--foreground", "--folder", folder.c_str(),
+                          "--idle-timeout",         idle.c_str(),   nullptr};
+    pid = fork();
+    if (pid == 0) {
+      int out = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      dup2(out, 1);
+      dup2(out, 2);
+      rlimit limit = {fileSizeLimit, fileSizeLimit};
+      if (fileSizeLimit != RLIM_INFINITY) setrlimit(RLIMIT_FSIZE, &limit);
+      execve(argv[0], const_cast<char**>(argv), env.data());
+      _exit(127);
+    }
+    waitUntil(std::chrono::seconds(10), [&] {
+      for (int p = first; p <= first + 10 && port < 0; ++p) {
+        std::string reply;
+        solvane_link::request(p, "INFO", reply, 500);
+        if (reply == "SOLVANE 8 0 " + std::to_string(pid) + " " + std::to_string(p)) port = p;
+      }
+      return port > 0 || ended();
+    });
+  }
+  ~Renderer() { stop(); }
+
+  // SIGTERM, up to five seconds, then SIGKILL; the exit status, or -1.
+  int stop() {
+    if (!ended()) kill(pid, SIGTERM);
+    if (!waitUntil(std::chrono::seconds(5), [&] { return ended(); })) {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+      status_ = -1;
+    }
+    return status_;
+  }
+  std::string output() const { return readFile(dir / "output"); }
+
+  livetest::TempDir dir;
+  std::string const folder = dir / "renderer";
+  std::string const scenes = folder + "/scenes";
+  pid_t pid = -1;
+  int port = -1;
+
+ private:
+  bool ended() {
+    int status = 0;
+    if (status_ == -2 && waitpid(pid, &status, WNOHANG) == pid)
+      status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return status_ != -2;
+  }
+  int status_ = -2;  // -2 while running
+};
+
+// A stream with its request line and `part` of the scene sent; -1 on failure.
+int openStream(int port, int clientId, std::string const& part) {
+  int fd = solvane_link::connectTo("127.0.0.1", port, 5000, nullptr);
+  if (fd >= 0) solvane_link::sendAll(fd, "STREAM " + std::to_string(clientId) + "\n" + part);
+  return fd;
+}
+
+// Sends the rest, ends the stream; the reply, "" when none came.
+std::string finishStream(int fd, std::string const& rest) {
+  std::string reply;
+  if (solvane_link::sendAll(fd, rest) && shutdown(fd, SHUT_WR) == 0)
+    solvane_link::readLine(fd, reply);
+  close(fd);
+  return reply;
+}
+
+std::string sceneXml(int port) {
+  std::string reply, xml;
+  int fd = -1;
+  if (solvane_link::request(port, "SCENE", reply, 5000, fd)) {
+    solvane_link::readExactly(fd, xml, std::stoul(reply.substr(4)));
+    close(fd);
+  }
+  return xml;
+}
+
+// Names of the scene files, kept or temporary, anywhere under `dir`.
+std::vector<std::string> sceneFiles(std::string const& dir) {
+  std::vector<std::string> found;
+  std::error_code ignored;
+  for (auto const& entry : fs::recursive_directory_iterator(dir, ignored)) {
+    if (entry.path().string().find(".svb") != std::string::npos)
+      found.push_back(entry.path().filename());
+  }
+  return found;
+}
+
+}  // namespace
+
+// Every refusal gets ERROR with its reason, leaves no file, changes nothing
+// held and is logged; the renderer goes on answering.
+TEST(RendererProgram, RefusedSceneLeavesNothingAndTheRendererServesOn) {
+  std::string big = "version 8\n";
+  while (big.size() < 200000) big += "group \"g\" {\n}\n";
+  struct Case {
+    char const* what;
+    std::string scene;
+    bool folderIsAFile;
+    rlim_t fileSizeLimit;
+    std::string reason;  // after "ERROR "; "@" stands for the scene folder
+  } const cases[] = {
+      // A stray "}" after the group, at byte 10 + 12 + 2.
+      {"malformed", "version 8\ngroup \"a\" {\n}\n}\n", false, RLIM_INFINITY,
+       "malformed scene: offset 24: "},
+      {"folder is a file", "group \"a\" {\n}\n", true, RLIM_INFINITY,
+       "scene not stored: cannot create scene folder @: Not a directory"},
+      {"disk full", big, false, 65536, "scene not stored: cannot write @/.scene-"},
+  };
+  for (Case const& c : cases) {
+    SCOPED_TRACE(c.what);
+    Renderer renderer(60, c.fileSizeLimit);
+    ASSERT_GT(renderer.port, 0) << renderer.output();
+    if (c.folderIsAFile) livetest::writeFile(renderer.scenes, "not a folder");
+
+    std::string reply = finishStream(openStream(renderer.port, 5, c.scene), "");
+    std::string reason = c.reason;
+    if (reason.find('@') != std::string::npos) reason.replace(reason.find('@'), 1, renderer.scenes);
+    EXPECT_EQ(reply.rfind("ERROR " + reason, 0), 0u) << reply;
+    if (c.fileSizeLimit != RLIM_INFINITY) {
+      EXPECT_NE(reply.find(".svb.tmp: File too large"), std::string::npos) << reply;
+    }
+    EXPECT_EQ(sceneFiles(renderer.dir.path()), std::vector<std::string>{});
+    EXPECT_NE(sceneXml(renderer.port).find("received=\"0\">\n    <models>\n    </models>"),
+              std::string::npos);
+    EXPECT_EQ(renderer.stop(), 0);
+    EXPECT_NE(renderer.output().find("client 5: refused a scene (" +
+                                     std::to_string(c.scene.size()) + " bytes): " + reason),
+              std::string::npos)
+        << renderer.output();
+  }
+}
+
+// Half a scene arrives and the client pauses past the idle time: queries
+// are answered at once, the renderer stays, and the scene completes.
+TEST(RendererProgram, AnswersWhileASceneStreamsInAndStaysWhileServing) {
+  Renderer renderer(1);
+  ASSERT_GT(renderer.port, 0);
+  int fd = openStream(renderer.port, 1, "version 8\ngroup \"slow\"");
+  Clock::time_point start = Clock::now();
+  std::string reply;
+  solvane_link::request(renderer.port, "INFO", reply, 1000);
+  EXPECT_EQ(reply,
+            "SOLVANE 8 0 " + std::to_string(renderer.pid) + " " + std::to_string(renderer.port));
+  EXPECT_NE(sceneXml(renderer.port).find("received=\"0\""), std::string::npos);
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));
+
+  std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+  EXPECT_EQ(finishStream(fd, " {\n}\n"), "OK 2");
+  EXPECT_NE(sceneXml(renderer.port).find("<model name=\"slow\""), std::string::npos);
+  EXPECT_EQ(renderer.stop(), 0);
+}
+
+// Twenty clients stream at once: each scene is stored whole in a file of
+// its own and each model is held.
+TEST(RendererProgram, TwentyScenesAtOnceAreAllKeptWhole) {
+  Renderer renderer;
+  ASSERT_GT(renderer.port, 0);
+  std::atomic<int> open{0};
+  std::vector<std::string> replies(20);
+  std::vector<std::thread> clients;
+  for (int i = 0; i < 20; ++i) {
+    clients.emplace_back([&, i] {
+      int fd = openStream(renderer.port, i, "version 8\ngroup \"model-" + std::to_string(i));
+      ++open;
+      waitUntil(std::chrono::seconds(10), [&] { return open == 20; });
+      replies[i] = finishStream(fd, "\" {\n}\n");
+    });
+  }
+  for (std::thread& client : clients) client.join();
+
+  std::string xml = sceneXml(renderer.port);
+  EXPECT_NE(xml.find("received=\"20\""), std::string::npos) << xml;
+  std::set<std::string> sent;
+  for (int i = 0; i < 20; ++i) {
+    EXPECT_EQ(replies[i], "OK 2") << "client " << i;
+    sent.insert("model-" + std::to_string(i));
+    EXPECT_NE(xml.find("<model name=\"model-" + std::to_string(i) + "\""), std::string::npos);
+  }
+  std::vector<std::string> files = sceneFiles(renderer.scenes);
+  std::set<std::string> stored;
+  for (std::string const& file : files) {
+    svb::Scene scene = svb::parse(readFile(renderer.scenes + "/" + file));
+    ASSERT_EQ(scene.groups().size(), 1u) << file;
+    stored.insert(std::string(scene.groups()[0]->name()));
+  }
+  EXPECT_EQ(files.size(), 20u);
+  EXPECT_EQ(stored, sent);
+  EXPECT_EQ(renderer.stop(), 0);
+}
+
+// A stream that ends before its scene does, because the client went or
+// the renderer was told to stop, stores nothing.
+TEST(RendererProgram, AStreamCutShortKeepsNothing) {
+  for (bool rendererStops : {false, true}) {
+    SCOPED_TRACE(rendererStops ? "renderer stops" : "client closes");
+    Renderer renderer;
+    ASSERT_GT(renderer.port, 0);
+    int fd = openStream(renderer.port, 3, "version 8\ngroup \"cut\" {\n");
+    // Connections are taken in order: once INFO is answered, so is the stream.
+    std::string reply;
+    solvane_link::request(renderer.port, "INFO", reply, 1000);
+    if (rendererStops) {
+      Clock::time_point start = Clock::now();
+      EXPECT_EQ(renderer.stop(), 0);
+      EXPECT_LT(Clock::now() - start, std::chrono::seconds(4));
+    }
+    close(fd);
+    // "version 8\n" and the open group are 10 + 14 bytes.
+    std::string const logged = rendererStops ? "client 3: renderer stopping"
+                                             : "client 3: refused a scene (24 bytes): incomplete "
+                                               "scene: offset 24: ";
+    EXPECT_TRUE(waitUntil(std::chrono::seconds(5), [&] {
+      return renderer.output().find(logged) != std::string::npos;
+    })) << renderer.output();
+    EXPECT_EQ(sceneFiles(renderer.dir.path()), std::vector<std::string>{});
+    if (!rendererStops) {
+      EXPECT_NE(sceneXml(renderer.port).find("received=\"0\""), std::string::npos);
+    }
+  }
+}
+
+TEST(RendererProgram, MalformedPortRangeEndsWithStatus2) {
+  for (char const* range : {"24100", "24110-24100", "1-70000", "a-b"}) {
+    Renderer renderer(60, RLIM_INFINITY, range);
+    EXPECT_EQ(renderer.stop(), 2) << range;
+    EXPECT_NE(renderer.output().find("SOLVANE_PORT_RANGE must be FIRST-LAST"), std::string::npos);
+  }
+}
