@@ -7,6 +7,7 @@
 #include <assimp/Importer.hpp>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <map>
@@ -98,12 +99,18 @@ class SceneReader {
   std::map<std::string, const aiNodeAnim*> channels_;
   double ticksPerSecond_ = kDefaultTicksPerSecond;
   std::size_t skippedLights_ = 0;
+  // A glTF camera has no position of its own, but the library's glTF reader copies its
+  // node's translation into it: taken as given, the camera would stand twice as far out.
+  bool cameraPositions_ = true;
 };
 
 SceneReader::SceneReader(const aiScene& scene, const std::string& path,
                          const ImportOptions& options)
     : scene_(scene), path_(path), options_(options) {
   notes_.source = path;
+  std::string extension = fs::path(path).extension().string();
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  cameraPositions_ = extension != ".gltf" && extension != ".glb";
   for (unsigned i = 0; i < scene.mNumCameras; ++i)
     cameras_.emplace(scene.mCameras[i]->mName.C_Str(), scene.mCameras[i]);
   for (unsigned i = 0; i < scene.mNumLights; ++i)
@@ -129,7 +136,7 @@ ObjectRecord SceneReader::camera(const aiCamera& c, const std::string& where) {
   object.type = Ocamera;
   object.name = c.mName.C_Str();
   object.place = where;
-  place(object, viewFrame(c.mPosition, c.mLookAt, c.mUp));
+  place(object, viewFrame(cameraPositions_ ? c.mPosition : aiVector3D(), c.mLookAt, c.mUp));
   // The library's readers give the whole horizontal angle (whatever its documentation says).
   double fov = c.mHorizontalFOV;
   if (!(fov > 0.0 && fov < PI)) {

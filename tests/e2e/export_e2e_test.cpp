@@ -3,32 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <cstdio>
 #include <string>
 
+#include "command_run.h"
+
 namespace {
 
-struct Outcome {
-  int status;
-  std::string output;  // standard output and standard error together
-};
-
-// Runs a shell command line, collecting what it prints; status is the exit status.
-Outcome run(const std::string& commandLine) {
-  Outcome result{-1, ""};
-  FILE* pipe = popen((commandLine + " 2>&1").c_str(), "r");
-  if (!pipe) return result;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
-  int status = pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
-
-std::string quote(const std::string& s) { return "'" + s + "'"; }
+using solvane_test::Outcome;
+using solvane_test::quote;
+using solvane_test::run;
 
 std::string host() { return quote(C4DHOST) + " --plugin " + quote(SOLVANE_PLUGIN); }
 
