@@ -231,6 +231,8 @@ void SceneReader::tell() {
   if (notes_.morphedMeshes > 0)
     notes_.messages.push_back(count(notes_.morphedMeshes, "mesh has", "meshes have") +
                               " morph targets, which are not imported");
+  if (scene_.mNumMeshes + scene_.mNumCameras + scene_.mNumLights == 0)
+    notes_.messages.push_back("the model holds no meshes, cameras or lights");
   if (skippedLights_ > 0)
     notes_.messages.push_back(count(skippedLights_, "ambient light", "ambient lights") +
                               " left out: the host has no such light");
@@ -274,14 +276,16 @@ DocumentRecord importModel(const std::string& path, const ImportOptions& options
     throw DocumentError(path, "file", "is a folder, not a model file");
   if (!fs::exists(path, error)) throw DocumentError(path, "file", "does not exist");
   Assimp::Importer importer;
-  // Pivot helper nodes of FBX files are folded into their node's matrix.
+  // Pivot helper nodes of FBX files are folded into their node's matrix, and a model
+  // without meshes gets no stand-in mesh drawn along its nodes.
   importer.SetPropertyBool(AI_CONFIG_IMPORT_FBX_PRESERVE_PIVOTS, false);
+  importer.SetPropertyBool(AI_CONFIG_IMPORT_NO_SKELETON_MESHES, true);
   const aiScene* scene =
       importer.ReadFile(path, aiProcess_JoinIdenticalVertices | aiProcess_ValidateDataStructure);
   if (scene == nullptr)
     throw DocumentError(path, "file", std::string("cannot be read: ") + importer.GetErrorString());
-  if ((scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0 || scene->mRootNode == nullptr)
-    throw DocumentError(path, "file", "holds no complete scene (only animations or materials)");
+  // A scene without meshes (only cameras or lights) is marked incomplete, but opens.
+  if (scene->mRootNode == nullptr) throw DocumentError(path, "file", "holds no scene (no nodes)");
   return SceneReader(*scene, path, options).read();
 }
 
