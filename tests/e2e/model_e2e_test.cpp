@@ -23,7 +23,10 @@ namespace fs = std::filesystem;
 using solvane_test::quote;
 using solvane_test::run;
 
-std::string host() { return quote(C4DHOST) + " --plugin " + quote(SOLVANE_PLUGIN); }
+solvane_test::Outcome exportModel(const std::string& model, const std::string& out) {
+  return run(quote(C4DHOST) + " --plugin " + quote(SOLVANE_PLUGIN) + " " + quote(model) +
+             " Export --save-as " + quote(out));
+}
 
 using Matrix4 = std::array<double, 16>;  // the scene's layout: x, y, z axes, then offset
 
@@ -124,8 +127,7 @@ TEST_P(TestModel, ExportHoldsWhatTheLibraryReads) {
   if (!fs::exists(model))
     GTEST_SKIP() << model << " is missing: install Debian's assimp-testmodels to run this test";
   const std::string out = (dir / "model.svb").string();
-  const solvane_test::Outcome exported =
-      run(host() + " " + quote(model.string()) + " Export --save-as " + quote(out));
+  const solvane_test::Outcome exported = exportModel(model.string(), out);
   ASSERT_EQ(exported.status, 0) << exported.output;
   const solvane_test::Outcome info = run(quote(SVBINFO) + " " + quote(out));
   EXPECT_EQ(info.status, 0) << info.output;
@@ -158,8 +160,7 @@ INSTANTIATE_TEST_SUITE_P(Formats, TestModel,
 TEST_F(ModelEndToEnd, AModelIsNeitherMirroredNorTurnedInsideOut) {
   std::ofstream(dir / "tri.obj") << "o Tri\nv 0 0 0\nv 1 0 0\nv 0 1 3\nf 1 2 3\n";
   const std::string out = (dir / "tri.svb").string();
-  const solvane_test::Outcome exported =
-      run(host() + " " + quote((dir / "tri.obj").string()) + " Export --save-as " + quote(out));
+  const solvane_test::Outcome exported = exportModel((dir / "tri.obj").string(), out);
   ASSERT_EQ(exported.status, 0) << exported.output;
   svb::Summary summary;
   const Meshes got = meshesOf(out, summary);
@@ -182,8 +183,7 @@ TEST_F(ModelEndToEnd, UnreadableFilesFailWithTheReason) {
   for (const auto& [name, reason] : cases) {
     std::ofstream(dir / name) << "v 0 0 0\nf 1 2 9\n";
     const solvane_test::Outcome exported =
-        run(host() + " " + quote((dir / name).string()) + " Export --save-as " +
-            quote((dir / "x.svb").string()));
+        exportModel((dir / name).string(), (dir / "x.svb").string());
     EXPECT_EQ(exported.status, 1);
     EXPECT_THAT(exported.output, testing::HasSubstr((dir / reason).string()));
     EXPECT_FALSE(fs::exists(dir / "x.svb"));
