@@ -13,7 +13,7 @@
 
 #include "c4d.h"
 #include "c4dhost_runtime.h"
-#include "document_reader.h"
+#include "document_open.h"
 #include "embedded_demo.h"
 #include "plugin_host.h"
 
@@ -25,7 +25,8 @@ const char kUsage[] =
     "       c4dhost --help\n"
     "\n"
     "Loads a plug-in, starts it and runs one of its commands on a document file\n"
-    "(JSON; without DOCUMENT the built-in demo document).\n"
+    "(JSON, or a model file such as .fbx, .gltf, .glb, .obj, .dae, .stl, .ply, .3ds;\n"
+    "without DOCUMENT the built-in demo document).\n"
     "\n"
     "  --plugin PATH   the plug-in library (default: the plug-in of this build)\n"
     "  --list          list the plug-in's commands: id, name, help text, icon\n"
@@ -181,11 +182,13 @@ int runCommand(const Options& o, BaseDocument* doc) {
 }
 
 int run(const Options& o) {
-  // The document first, so that a bad file is reported before the plug-in does anything.
+  // The document first, so that a bad file is reported before the plug-in does anything;
+  // what its import tells the user is printed as it comes.
+  c4dhost::SetMessageSink(printMessage);
   c4ddoc::DocumentPtr doc;
   if (!o.list) {
     if (o.positional.size() == 2) {
-      doc = c4ddoc::readDocumentFile(o.positional.front());
+      doc = c4ddoc::openDocumentFile(o.positional.front(), {o.saveAs.value_or("")});
       c4dhost::SetOpenDocumentFile(o.positional.front());
     } else {
       c4ddoc::ReadOptions options;
@@ -194,7 +197,6 @@ int run(const Options& o) {
     }
   }
 
-  c4dhost::SetMessageSink(printMessage);
   c4dhost::PluginHost plugin(o.plugin.empty() ? defaultPlugin() : o.plugin);
   plugin.start(o.hostVersion);
   const int status = o.list ? listCommands() : runCommand(o, doc.get());

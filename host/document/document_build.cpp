@@ -318,13 +318,17 @@ void Builder::build(const DocumentRecord& rec) {
 
 void DocumentDeleter::operator()(BaseDocument* doc) const { BaseDocument::Free(doc); }
 
-DocumentPtr readDocument(std::string_view json, std::string_view sourceName,
-                         const ReadOptions& options) {
-  const DocumentRecord rec = parseDocument(json, sourceName, ParseOptions{options.baseFolder});
+DocumentPtr buildDocument(const DocumentRecord& rec, std::string_view sourceName) {
   DocumentPtr doc(BaseDocument::Alloc());
   if (!doc) throw DocumentError(std::string(sourceName), "document", "out of memory");
   Builder(std::string(sourceName), doc.get()).build(rec);
   return doc;
+}
+
+DocumentPtr readDocument(std::string_view json, std::string_view sourceName,
+                         const ReadOptions& options) {
+  return buildDocument(parseDocument(json, sourceName, ParseOptions{options.baseFolder}),
+                       sourceName);
 }
 
 DocumentPtr readDocumentFile(const std::string& path) {

@@ -2,8 +2,11 @@
 //
 // The parser (document_parse.cpp) fills these plain structs and refuses any file that is
 // malformed, so that building the document from them (document_build.cpp) cannot fail on
-// the input. Every struct keeps the place in the file it came from, for messages.
+// the input; the model importer (model_*.cpp) fills them from a model file. Every struct
+// keeps the place in the file it came from, for messages.
 #pragma once
+
+#include "document_reader.h"
 
 #include <cstdint>
 #include <memory>
@@ -175,5 +178,11 @@ struct ParseOptions {
 // Parses and checks a document file. Throws DocumentError naming the place of the first fault.
 DocumentRecord parseDocument(std::string_view json, std::string_view sourceName,
                              const ParseOptions& options);
+
+// Builds the document of a record that holds no fault: ids unique and every reference
+// resolving to an element of the right kind, indices in range, one UVW or normal entry per
+// polygon, key times increasing (the parser checks files for this; the model importer
+// makes records that way). Throws DocumentError when the model refuses an element.
+DocumentPtr buildDocument(const DocumentRecord& rec, std::string_view sourceName);
 
 }  // namespace c4ddoc

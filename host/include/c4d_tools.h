@@ -21,6 +21,12 @@ Matrix MatrixRotZ(Float w);
 // and bank (about Z), applied bank first. A zero vector gives the identity;
 // the offset is always zero. An order outside 0..6 acts as ZXYGLOBAL.
 Matrix HPBToMatrix(const Vector& hpb, ROTATIONORDER rot_order);
+// The angles of a rotation matrix in a rotation order, so that HPBToMatrix gives
+// the matrix back; the axes are normalised first and the offset is ignored. HPB
+// gives heading in [0, 2pi), pitch in [-pi/2, pi/2] and bank in [0, 2pi]; the six
+// Euler orders give angles in [-pi, pi]. At the poles (pitch, or the middle angle,
+// at +-pi/2) heading, or the angle of the axis that acts last, is 0.
+Vector MatrixToHPB(const Matrix& m, ROTATIONORDER rot_order);
 
 inline Float DegToRad(Float deg) { return deg * (PI / 180.0); }
 inline Float RadToDeg(Float rad) { return rad * (180.0 / PI); }

@@ -1,5 +1,7 @@
 // Export through the real runner and plug-in module: readable scenes, and every way an export
 // can fail, with the user's files left as they were.
+#include "command_run.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -7,7 +9,6 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -22,25 +23,9 @@ using ::testing::HasSubstr;
 
 namespace {
 
-struct Outcome {
-  int status;          // exit status, -1 after a signal
-  std::string output;  // standard output and standard error together
-};
-
-// Runs a shell command line, collecting what it prints.
-Outcome run(const std::string& commandLine) {
-  Outcome result{-1, ""};
-  FILE* pipe = popen((commandLine + " 2>&1").c_str(), "r");
-  if (!pipe) return result;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
-  int status = pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
-
-std::string quote(const std::string& s) { return "'" + s + "'"; }
+using solvane_test::Outcome;
+using solvane_test::quote;
+using solvane_test::run;
 
 std::string host() { return quote(C4DHOST) + " --plugin " + quote(SOLVANE_PLUGIN); }
 

@@ -115,3 +115,28 @@ TEST(Rotation, EveryOrderAppliesItsAxesInSequence) {
   ExpectMatrix(HPBToMatrix(angles, ROTATIONORDER(9)),
                HPBToMatrix(angles, ROTATIONORDER::ZXYGLOBAL));
 }
+
+// Decomposing gives angles that rebuild the matrix, in every order, also at the poles
+// (middle angle +-90 degrees) and with scaled axes; HPB keeps the host's ranges.
+TEST(Rotation, MatrixToHPBRebuildsTheMatrixInEveryOrder) {
+  const Vector angleSets[] = {Vector(0.4, -0.9, 1.3), Vector(-2.5, 0.3, -3.0),
+                              Vector(0.7, PI / 2, 0.2), Vector(0.7, -PI / 2, -1.1),
+                              Vector(PI / 2, PI / 2, 0.5)};
+  for (Int32 order = 0; order <= 6; ++order) {
+    for (const Vector& angles : angleSets) {
+      SCOPED_TRACE("order " + std::to_string(order) + " angles " + std::to_string(angles.x) + " " +
+                   std::to_string(angles.y) + " " + std::to_string(angles.z));
+      const Matrix m = HPBToMatrix(angles, ROTATIONORDER(order));
+      const Vector back = MatrixToHPB(m * MatrixScale(Vector(2.0, 3.0, 0.5)), ROTATIONORDER(order));
+      ExpectMatrix(HPBToMatrix(back, ROTATIONORDER(order)), m);
+      if (order == 6) {
+        EXPECT_GE(back.x, 0.0);
+        EXPECT_LT(back.x, 2 * PI);
+        EXPECT_LE(std::abs(back.y), PI / 2 + kEps);
+      }
+    }
+  }
+  ExpectVec(
+      MatrixToHPB(HPBToMatrix(Vector(-0.5, 0.25, 0.0), ROTATIONORDER::HPB), ROTATIONORDER::HPB),
+      2 * PI - 0.5, 0.25, 0.0);
+}
