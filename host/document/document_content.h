@@ -5,6 +5,8 @@
 // the input. Every struct keeps the place in the file it came from, for messages.
 #pragma once
 
+#include "document_reader.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -175,5 +177,11 @@ struct ParseOptions {
 // Parses and checks a document file. Throws DocumentError naming the place of the first fault.
 DocumentRecord parseDocument(std::string_view json, std::string_view sourceName,
                              const ParseOptions& options);
+
+// Builds the document from checked records. The bulk data of the records (points, polygons,
+// UVW and normal data) is released as soon as it is in the model, so that a big document is
+// not held twice. Throws DocumentError when the model refuses something; nothing is
+// returned then.
+DocumentPtr buildDocument(DocumentRecord&& records, std::string_view sourceName);
 
 }  // namespace c4ddoc

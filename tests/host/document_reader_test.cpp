@@ -575,7 +575,8 @@ TEST(DocumentReader, EveryTruncationOfTheDemoIsRefused) {
 
 TEST(DocumentReader, AFileThatCannotBeRead) {
   EXPECT_EQ(errorOf([] { c4ddoc::readDocumentFile("/nonexistent/scene.json"); }),
-            "/nonexistent/scene.json: file: cannot be opened for reading");
+            "/nonexistent/scene.json: file: cannot be opened for reading: No such file or "
+            "directory");
   EXPECT_EQ(errorOf([] { c4ddoc::readDocumentFile(EXAMPLES_FOLDER); }),
             EXAMPLES_FOLDER ": file: is a folder, not a document file");
 }
