@@ -1,6 +1,7 @@
 // Reading document files: each kind of content arrives in the model, and every malformed
 // file is refused with a message that names the place and the fault.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -482,6 +483,26 @@ std::vector<BadFile> badFiles() {
        "test.json: objects[1].id: \"a\" is already the id of objects[0]"},
       {"HugeNumber", R"({"version": 1, "time": 1e999})",
        "test.json: line 1, column 24: the number 1e999 is too large"},
+      // The number's own place, not that of the same text earlier in the file.
+      {"HugeNumberAfterItsText", R"({"version": 1, "name": "1e999", "time": 1e999})",
+       "test.json: line 1, column 41: the number 1e999 is too large"},
+      // A NUL byte ends nothing: the text after it is not silently dropped.
+      {"NulByteAfterTheDocument", std::string("{\"version\": 1}\n\0{\"objects\": 5}", 30),
+       "test.json: line 2, column 1: a NUL byte; a document file is text and never holds one"},
+      {"NulByteInAString", std::string("{\"version\": 1, \"name\": \"a\0b\"}", 29),
+       "test.json: line 1, column 26: a NUL byte; a document file is text and never holds one"},
+      {"NulEscapeInAName", withObjects(R"({"type": "null", "name": "Cube\u0000 old"})"),
+       "test.json: objects[0].name: must not contain the character U+0000 (\\u0000)"},
+      // Quoted text from the file is cut short, however long it is.
+      {"LongKindName", withObjects(R"({"type": ")" + std::string(100000, 'x') + R"("})"),
+       "test.json: objects[0].type: unknown object kind \"" + std::string(40, 'x') +
+           "...\" (known: polygon, spline, light, camera, floor, sky, environment, loft, extrude, "
+           "lathe, sweep, instance, null, symmetry, array, cube, sphere, plane, "
+           "subdivisionSurface, boole, connector, hair; other kinds by their type id)"},
+      {"LongUnterminatedString", R"({"version": 1, "name": ")" + std::string(100000, 'y'),
+       "test.json: line 1, column 100025: syntax error while parsing value - invalid string: "
+       "missing closing quote; last read: '\"" +
+           std::string(39, 'y') + "...'"},
       {"BareWholeNumberParameter", withObjects(R"({"type": "null", "params": {"901": 2}})"),
        "test.json: objects[0].params.901: a number needs its kind, as {\"int\": 2} or "
        "{\"float\": 2}"},
@@ -573,12 +594,32 @@ TEST(DocumentReader, EveryTruncationOfTheDemoIsRefused) {
   }
 }
 
-TEST(DocumentReader, AFileThatCannotBeRead) {
-  EXPECT_EQ(errorOf([] { c4ddoc::readDocumentFile("/nonexistent/scene.json"); }),
-            "/nonexistent/scene.json: file: cannot be opened for reading: No such file or "
-            "directory");
-  EXPECT_EQ(errorOf([] { c4ddoc::readDocumentFile(EXAMPLES_FOLDER); }),
-            EXAMPLES_FOLDER ": file: is a folder, not a document file");
+// Files that are no document are refused by name and reason before anything is read, never
+// read until memory runs out (a device, a pipe, a file over the limit).
+TEST(DocumentReader, FilesThatAreNoDocument) {
+  const std::filesystem::path folder = std::filesystem::path(testing::TempDir()) / "no-document";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  const std::string fifo = (folder / "pipe.json").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  // Sparse: one byte over the limit costs no disk space.
+  const std::string huge = (folder / "huge.json").string();
+  std::ofstream(huge).close();
+  std::filesystem::resize_file(huge, c4ddoc::kMaxDocumentSize + 1);
+  const struct {
+    std::string path;
+    std::string message;
+  } cases[] = {
+      {"/nonexistent/scene.json", "cannot be opened for reading: No such file or directory"},
+      {EXAMPLES_FOLDER, "is a folder, not a document file"},
+      {"/dev/zero", "is a character device, not a document file"},
+      {fifo, "is a FIFO, not a document file"},
+      {huge, "is 2147483649 bytes, more than the 2 GiB (2147483648 bytes) a document may have"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(errorOf([&] { c4ddoc::readDocumentFile(c.path); }), c.path + ": file: " + c.message);
+  }
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
