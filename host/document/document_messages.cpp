@@ -1,10 +1,15 @@
 #include "document_messages.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace c4ddoc {
 
 std::string excerpt(std::string_view text) {
+  // Most text in messages (keys, ids, names) is short and plain.
+  if (text.size() <= kExcerptLength &&
+      std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; }))
+    return std::string(text);
   std::string out;
   std::size_t characters = 0;
   std::size_t i = 0;
