@@ -1074,9 +1074,10 @@ void Parser::strands(od::value& v, ObjectRecord& obj) {
 // One entry of UVW or normal data: three or four corners for polygon i.
 CornerRecord Parser::cornerEntry(od::value& e, std::size_t i, const PolygonRecord& poly,
                                  const char* what, bool normals) {
-  const std::string shape =
-      std::string("an entry is an array of three or four ") + what + " corners";
-  if (typeOf(e) != od::json_type::array) fail(shape);
+  auto shape = [what] {
+    return std::string("an entry is an array of three or four ") + what + " corners";
+  };
+  if (typeOf(e) != od::json_type::array) fail(shape());
   od::array a = take(e.get_array());
   // Common case first: three or four plain corners, each of two or three numbers.
   Vec3 c[4];
@@ -1097,7 +1098,7 @@ CornerRecord Parser::cornerEntry(od::value& e, std::size_t i, const PolygonRecor
     }
     ++n;
   }
-  if (n < 3 || n > 4) fail(shape);
+  if (n < 3 || n > 4) fail(shape());
   if (poly.c != poly.d && n != 4) {
     fail("polygon " + std::to_string(i) + " is a quadrangle and needs four " + what +
          " corners, not three");
