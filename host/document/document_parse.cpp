@@ -699,7 +699,6 @@ void Parser::typedValue(od::value& x, std::string_view kind, ParamRecord& p) {
 void Parser::params(od::value& v, ParamList& out) {
   if (typeOf(v) != od::json_type::object) fail("must be a JSON object");
   od::object o = take(v.get_object());
-  std::vector<std::string_view> keys;  // for a parameter given twice under the same key
   for (auto result : o) {
     od::field field = take(std::move(result));
     const std::string_view key = take(field.unescaped_key());
