@@ -8,6 +8,11 @@
 // before any fault of the content, wherever it lies.
 #include "document_content.h"
 
+#include "document_messages.h"
+#include "document_reader.h"
+#include "document_text.h"
+#include "document_text_check.h"
+
 #include <simdjson.h>
 
 #include <algorithm>
@@ -17,11 +22,6 @@
 #include <limits>
 #include <unordered_map>
 #include <utility>
-
-#include "document_messages.h"
-#include "document_reader.h"
-#include "document_text.h"
-#include "document_text_check.h"
 
 namespace c4ddoc {
 namespace {

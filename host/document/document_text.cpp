@@ -1,13 +1,13 @@
 #include "document_text.h"
 
+#include "document_reader.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-
-#include "document_reader.h"
 
 namespace c4ddoc {
 namespace {

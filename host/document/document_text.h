@@ -2,12 +2,12 @@
 // text, since the JSON parser reads whole blocks and may look past the text's last byte.
 #pragma once
 
+#include "document_content.h"
+
 #include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
-
-#include "document_content.h"
 
 namespace c4ddoc {
 

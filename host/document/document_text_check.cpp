@@ -2,14 +2,14 @@
 // over speed: nlohmann-json's event parser gives the place and wording of syntax errors.
 #include "document_text_check.h"
 
+#include "document_messages.h"
+#include "document_reader.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cstring>
 #include <set>
 #include <vector>
-
-#include "document_messages.h"
-#include "document_reader.h"
 
 namespace c4ddoc {
 namespace {
