@@ -1,14 +1,13 @@
 // Building a document in the model from a checked DocumentRecord, and the public entry points.
 #include "document_reader.h"
 
-#include <filesystem>
-#include <fstream>
-#include <map>
-#include <sstream>
-#include <utility>
-
 #include "c4d.h"
 #include "document_content.h"
+#include "document_text.h"
+
+#include <filesystem>
+#include <unordered_map>
+#include <utility>
 
 namespace c4ddoc {
 namespace {
@@ -25,7 +24,8 @@ class Builder {
  public:
   Builder(std::string source, BaseDocument* doc) : source_(std::move(source)), doc_(doc) {}
 
-  void build(const DocumentRecord& rec);
+  // Releases the bulk data of the records once it is in the model.
+  void build(DocumentRecord& rec);
 
  private:
   [[noreturn]] void fail(const std::string& place, const std::string& message) const {
@@ -40,15 +40,15 @@ class Builder {
   void buildShader(const ShaderRecord& rec, BaseList2D* owner, BaseShader* parent,
                    BaseShader*& pred);
   BaseObject* makeObject(const ObjectRecord& rec);
-  void fillObject(BaseObject* op, const ObjectRecord& rec);
-  void buildTag(BaseObject* op, const TagRecord& rec);
+  void fillObject(BaseObject* op, ObjectRecord& rec);
+  void buildTag(BaseObject* op, TagRecord& rec);
   void buildTrack(BaseObject* op, const TrackRecord& rec);
-  void buildObjectList(const std::vector<ObjectRecord>& records, BaseObject* parent);
-  void buildCache(const std::vector<ObjectRecord>& records, BaseObject* generator, bool deform);
+  void buildObjectList(std::vector<ObjectRecord>& records, BaseObject* parent);
+  void buildCache(std::vector<ObjectRecord>& records, BaseObject* generator, bool deform);
 
   std::string source_;
   BaseDocument* doc_;
-  std::map<std::string, BaseList2D*> byId_;
+  std::unordered_map<std::string, BaseList2D*> byId_;
   // Links and layers are set once everything they may point to exists.
   std::vector<std::pair<BaseList2D*, const ParamRecord*>> links_;
   std::vector<std::pair<BaseObject*, const ObjectRecord*>> layered_;
@@ -121,7 +121,12 @@ void Builder::buildShader(const ShaderRecord& rec, BaseList2D* owner, BaseShader
   for (const ShaderRecord& child : rec.children) buildShader(child, owner, shader, childPred);
 }
 
-void Builder::buildTag(BaseObject* op, const TagRecord& rec) {
+template <typename T>
+void release(std::vector<T>& v) {
+  std::vector<T>().swap(v);
+}
+
+void Builder::buildTag(BaseObject* op, TagRecord& rec) {
   BaseTag* tag = op->MakeTag(rec.type, op->GetLastTag());
   if (tag == nullptr)
     fail(rec.place, "the host cannot make a tag of type " + std::to_string(rec.type));
@@ -146,6 +151,7 @@ void Builder::buildTag(BaseObject* op, const TagRecord& rec) {
     BaseSelect* select = static_cast<SelectionTag*>(tag)->GetBaseSelect();
     for (std::int32_t index : rec.selection) select->Select(index);
   }
+  release(rec.corners);
   setParams(tag, rec.params);
 }
 
@@ -177,7 +183,7 @@ BaseObject* Builder::makeObject(const ObjectRecord& rec) {
 }
 
 // Fills an object that is already in the document (so that it is freed with it).
-void Builder::fillObject(BaseObject* op, const ObjectRecord& rec) {
+void Builder::fillObject(BaseObject* op, ObjectRecord& rec) {
   op->SetName(maxon::String(rec.name));
   remember(rec.id, op);
   op->SetRelPos(toVector(rec.position));
@@ -200,6 +206,7 @@ void Builder::fillObject(BaseObject* op, const ObjectRecord& rec) {
       polygons[i] = CPolygon(p.a, p.b, p.c, p.d);
     }
   }
+  release(rec.points);
   if (op->GetType() == Ohair && !rec.strands.empty()) {
     const auto count = static_cast<Int32>(rec.strands.size());
     const auto perStrand = static_cast<Int32>(rec.strands.front().points.size());
@@ -214,16 +221,17 @@ void Builder::fillObject(BaseObject* op, const ObjectRecord& rec) {
     }
     static_cast<HairObject*>(op)->SetGuides(guides);
   }
-  for (const TagRecord& tag : rec.tags) buildTag(op, tag);
+  for (TagRecord& tag : rec.tags) buildTag(op, tag);
+  release(rec.polygons);
   for (const TrackRecord& track : rec.tracks) buildTrack(op, track);
   buildCache(rec.cache, op, false);
   buildCache(rec.deformCache, op, true);
   buildObjectList(rec.children, op);
 }
 
-void Builder::buildObjectList(const std::vector<ObjectRecord>& records, BaseObject* parent) {
+void Builder::buildObjectList(std::vector<ObjectRecord>& records, BaseObject* parent) {
   BaseObject* pred = nullptr;
-  for (const ObjectRecord& rec : records) {
+  for (ObjectRecord& rec : records) {
     BaseObject* op = makeObject(rec);
     if (parent != nullptr) {
       op->InsertUnderLast(parent);
@@ -235,10 +243,9 @@ void Builder::buildObjectList(const std::vector<ObjectRecord>& records, BaseObje
   }
 }
 
-void Builder::buildCache(const std::vector<ObjectRecord>& records, BaseObject* generator,
-                         bool deform) {
+void Builder::buildCache(std::vector<ObjectRecord>& records, BaseObject* generator, bool deform) {
   BaseObject* pred = nullptr;
-  for (const ObjectRecord& rec : records) {
+  for (ObjectRecord& rec : records) {
     BaseObject* op = makeObject(rec);
     if (pred == nullptr) {
       if (deform) {
@@ -254,7 +261,7 @@ void Builder::buildCache(const std::vector<ObjectRecord>& records, BaseObject* g
   }
 }
 
-void Builder::build(const DocumentRecord& rec) {
+void Builder::build(DocumentRecord& rec) {
   doc_->SetName(maxon::String(rec.name));
   doc_->SetDocumentName(Filename(rec.name.c_str()));
   doc_->SetDocumentPath(Filename(rec.folder.c_str()));
@@ -318,10 +325,10 @@ void Builder::build(const DocumentRecord& rec) {
 
 void DocumentDeleter::operator()(BaseDocument* doc) const { BaseDocument::Free(doc); }
 
-DocumentPtr buildDocument(const DocumentRecord& rec, std::string_view sourceName) {
+DocumentPtr buildDocument(DocumentRecord&& records, std::string_view sourceName) {
   DocumentPtr doc(BaseDocument::Alloc());
   if (!doc) throw DocumentError(std::string(sourceName), "document", "out of memory");
-  Builder(std::string(sourceName), doc.get()).build(rec);
+  Builder(std::string(sourceName), doc.get()).build(records);
   return doc;
 }
 
@@ -332,20 +339,19 @@ DocumentPtr readDocument(std::string_view json, std::string_view sourceName,
 }
 
 DocumentPtr readDocumentFile(const std::string& path) {
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error))
-    throw DocumentError(path, "file", "is a folder, not a document file");
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw DocumentError(path, "file", "cannot be opened for reading");
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) throw DocumentError(path, "file", "cannot be read");
   // A relative "folder" in the file is taken from the file's own folder, made absolute as
   // the host's document folders are.
-  ReadOptions options;
+  ParseOptions options;
+  std::error_code error;
   const std::filesystem::path absolute = std::filesystem::absolute(path, error);
   options.baseFolder = (error ? std::filesystem::path(path) : absolute).parent_path().string();
-  return readDocument(text.str(), path, options);
+  DocumentRecord records;
+  {
+    // The text is freed before the model is built, so that the two are never held together.
+    const DocumentText text = DocumentText::readFile(path);
+    records = parseDocumentText(text, path, options);
+  }
+  return buildDocument(std::move(records), path);
 }
 
 }  // namespace c4ddoc

@@ -179,10 +179,12 @@ struct ParseOptions {
 DocumentRecord parseDocument(std::string_view json, std::string_view sourceName,
                              const ParseOptions& options);
 
-// Builds the document of a record that holds no fault: ids unique and every reference
-// resolving to an element of the right kind, indices in range, one UVW or normal entry per
-// polygon, key times increasing (the parser checks files for this; the model importer
-// makes records that way). Throws DocumentError when the model refuses an element.
-DocumentPtr buildDocument(const DocumentRecord& rec, std::string_view sourceName);
+// Builds the document from checked records: ids unique and every reference resolving to an
+// element of the right kind, indices in range, one UVW or normal entry per polygon, key times
+// increasing (the parser checks files for this; the model importer makes records that way).
+// The bulk data of the records (points, polygons, UVW and normal data) is released as soon
+// as it is in the model, so that a big document is not held twice. Throws DocumentError when
+// the model refuses something; nothing is returned then.
+DocumentPtr buildDocument(DocumentRecord&& records, std::string_view sourceName);
 
 }  // namespace c4ddoc

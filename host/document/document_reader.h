@@ -6,6 +6,7 @@
 // document at all.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -21,6 +22,9 @@ inline constexpr int kFormatVersion = 1;
 inline constexpr int kMaxObjectDepth = 100;
 // Arrays and objects of the JSON text nest at most this many levels deep.
 inline constexpr int kMaxJsonDepth = 256;
+// A document's text has at most this many bytes (2 GiB); reading one takes about four times
+// its size in memory while it is parsed.
+inline constexpr std::size_t kMaxDocumentSize = std::size_t{2} << 30;
 
 // A document file that cannot be read. what() is "<source>: <place>: <message>"; a syntax
 // error's place is "line L, column C".
@@ -56,7 +60,8 @@ DocumentPtr readDocument(std::string_view json, std::string_view sourceName,
                          const ReadOptions& options = {});
 
 // Reads a document file; its folder is the base for a relative "folder" field. Throws
-// DocumentError also when the file cannot be read.
+// DocumentError also when the file cannot be read, is not a regular file or is larger than
+// kMaxDocumentSize; such a message names the file and the reason.
 DocumentPtr readDocumentFile(const std::string& path);
 
 }  // namespace c4ddoc

@@ -29,14 +29,17 @@ enum class ListKind {
   DeformCache  // the deform cache of holder
 };
 
+// Keeps its last node too, so that appending (tags, children, keys of a document read
+// from a file) costs the same however long the list is.
 struct NodeList {
   ListKind kind = ListKind::Children;
   GeListNode* first = nullptr;
+  GeListNode* last = nullptr;
   GeListNode* parent = nullptr;
   BaseList2D* holder = nullptr;
   BaseDocument* doc = nullptr;
 
-  GeListNode* Last() const;
+  GeListNode* Last() const { return last; }
   // Inserts node (which must not be in a list) after pred, or first when
   // pred is null.
   void Insert(GeListNode* node, GeListNode* pred);

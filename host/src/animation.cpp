@@ -16,24 +16,32 @@ void CCurve::SortKeys() {
                    [](const CKey* a, const CKey* b) { return a->time_ < b->time_; });
 }
 
+namespace {
+bool KeyBefore(const CKey* k, const BaseTime& t) { return k->GetTime() < t; }
+}  // namespace
+
+// Keys stay ordered by time, so both searches are binary.
 CKey* CCurve::FindKey(const BaseTime& time, Int32* idx) const {
-  for (size_t i = 0; i < keys_.size(); ++i) {
-    if (keys_[i]->time_ == time) {
-      if (idx) *idx = Int32(i);
-      return keys_[i];
-    }
-  }
-  return nullptr;
+  const auto it = std::lower_bound(keys_.begin(), keys_.end(), time, KeyBefore);
+  if (it == keys_.end() || (*it)->time_ != time) return nullptr;
+  if (idx) *idx = Int32(it - keys_.begin());
+  return *it;
 }
 
 CKey* CCurve::AddKey(const BaseTime& time, Int32* nidx, Bool bUndo, Bool SynchronizeKeys) {
   (void)bUndo;
   (void)SynchronizeKeys;
-  if (CKey* existing = FindKey(time, nidx)) return existing;
+  // A key after the last one, the common case of keys added in order, is appended.
+  auto pos = keys_.end();
+  if (!keys_.empty() && !(keys_.back()->time_ < time)) {
+    pos = std::lower_bound(keys_.begin(), keys_.end(), time, KeyBefore);
+    if ((*pos)->time_ == time) {
+      if (nidx) *nidx = Int32(pos - keys_.begin());
+      return *pos;
+    }
+  }
   CKey* key = new CKey();
   key->time_ = time;
-  const auto pos = std::upper_bound(keys_.begin(), keys_.end(), time,
-                                    [](const BaseTime& t, const CKey* k) { return t < k->time_; });
   const auto it = keys_.insert(pos, key);
   if (nidx) *nidx = Int32(it - keys_.begin());
   return key;

@@ -47,12 +47,6 @@ bool WriteAddressed(GeData& target, const DescID& id, const GeData& in) {
   return true;
 }
 
-GeListNode* NodeList::Last() const {
-  GeListNode* n = first;
-  while (n && n->next_) n = n->next_;
-  return n;
-}
-
 void NodeList::Insert(GeListNode* node, GeListNode* pred) {
   node->ownerList_ = this;
   if (!pred || pred->ownerList_ != this) {
@@ -60,11 +54,15 @@ void NodeList::Insert(GeListNode* node, GeListNode* pred) {
     node->next_ = first;
     if (first) first->pred_ = node;
     first = node;
+    if (!last) last = node;
     return;
   }
   node->pred_ = pred;
   node->next_ = pred->next_;
-  if (pred->next_) pred->next_->pred_ = node;
+  if (pred->next_)
+    pred->next_->pred_ = node;
+  else
+    last = node;
   pred->next_ = node;
 }
 
@@ -109,7 +107,10 @@ void GeListNode::Remove() {
     pred_->next_ = next_;
   else
     ownerList_->first = next_;
-  if (next_) next_->pred_ = pred_;
+  if (next_)
+    next_->pred_ = pred_;
+  else
+    ownerList_->last = pred_;
   next_ = pred_ = nullptr;
   ownerList_ = nullptr;
 }

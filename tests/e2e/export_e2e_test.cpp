@@ -4,6 +4,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -13,6 +14,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -72,6 +74,26 @@ TEST_F(ExportEndToEnd, DemoDocumentBecomesAReadableSceneFile) {
   ASSERT_EQ(info.status, 0) << info.output;
   EXPECT_THAT(info.output, HasSubstr("version: 8\n"));
   EXPECT_EQ(listing(), (std::set<std::string>{".", "..", "demo.svb", "embedded.svb"}));
+}
+
+// Fields may come in any order: the demo with the fields of every JSON object sorted by name
+// (so that "type" follows the points, polygons and tags that depend on it) exports to the
+// same bytes as the demo.
+TEST_F(ExportEndToEnd, TheOrderOfFieldsDoesNotChangeTheScene) {
+  std::ifstream in(DEMO_DOCUMENT);
+  nlohmann::json sorted = nlohmann::json::parse(in);  // its objects keep their keys sorted
+  ASSERT_EQ(std::prev(sorted["objects"][0].end()).key(), "type");
+  sorted["folder"] = std::filesystem::path(DEMO_DOCUMENT).parent_path().string();
+  writeFile(dir + "/sorted.json", sorted.dump(1));
+  Outcome exported =
+      run(host() + " " + quote(DEMO_DOCUMENT) + " Export --save-as " + quote(dir + "/demo.svb"));
+  ASSERT_EQ(exported.status, 0) << exported.output;
+  exported = run(host() + " " + quote(dir + "/sorted.json") + " Export --save-as " +
+                 quote(dir + "/sorted.svb"));
+  ASSERT_EQ(exported.status, 0) << exported.output;
+  const std::string scene = readFile(dir + "/demo.svb");
+  EXPECT_GT(scene.size(), 1000u);
+  EXPECT_TRUE(scene == readFile(dir + "/sorted.svb"));
 }
 
 // Every failing export is a non-zero exit with the file and the reason, and leaves the folder

@@ -1,6 +1,7 @@
 // Reading document files: each kind of content arrives in the model, and every malformed
 // file is refused with a message that names the place and the fault.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -397,6 +398,12 @@ struct BadFile {
   std::string message;  // the whole of what()
 };
 
+std::string repeat(const std::string& s, int n) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += s;
+  return out;
+}
+
 std::vector<BadFile> badFiles() {
   // 101 null objects, each the only child of the one before.
   std::string deepPlace = "objects[0]";
@@ -420,8 +427,22 @@ std::vector<BadFile> badFiles() {
       {"NoVersion", "{}", "test.json: document: needs \"version\": 1"},
       {"WrongVersion", R"({"version": 2})",
        "test.json: version: this reader understands version 1, not 2"},
+      {"VersionAsText", R"({"version": "1"})",
+       "test.json: version: this reader understands version 1, not \"1\""},
+      // A fault of the text comes first, wherever it lies.
+      {"SyntaxAfterAContentFault", "{\"version\": 1, \"fps\": 0,\n \"objects\": [}",
+       "test.json: line 2, column 14: syntax error while parsing value - unexpected '}'; "
+       "expected '[', '{', or a literal"},
+      {"FieldTwiceAfterAContentFault",
+       withObjects(R"({"type": "cub"}, {"type": "null", "name": "a", "name": "b"})"),
+       "test.json: objects[1]: the field \"name\" is given twice"},
+      {"TrailingContent", R"({"version": 1} {})",
+       "test.json: line 1, column 16: syntax error while parsing value - unexpected '{'; "
+       "expected end of input"},
       {"UnknownObjectField", withObjects(R"({"type": "null", "postion": [0, 0, 0]})"),
        "test.json: objects[0]: unknown field \"postion\""},
+      {"ControlCharacterInAField", withObjects(R"({"type": "null", "na\tme": "x"})"),
+       "test.json: objects[0]: unknown field \"na\\u0009me\""},
       {"UnknownObjectKind", withObjects(R"({"type": "cub"})"),
        "test.json: objects[0].type: unknown object kind \"cub\" (known: polygon, spline, light, "
        "camera, floor, sky, environment, loft, extrude, lathe, sweep, instance, null, symmetry, "
@@ -448,6 +469,16 @@ std::vector<BadFile> badFiles() {
       {"PointsOnANull", withObjects(R"({"type": "null", "points": [[0, 0, 0]]})"),
        "test.json: objects[0].points: only a polygon object (type 5100) has points and "
        "polygons, not type 5140"},
+      // Fields in any order: the type decides after the fact.
+      {"PointsBeforeTheTypeOfANull", withObjects(R"({"points": [[0, 0, 0]], "type": "null"})"),
+       "test.json: objects[0].points: only a polygon object (type 5100) has points and "
+       "polygons, not type 5140"},
+      {"PointNotANumber", withObjects(R"({"type": "polygon", "points": [[0, "1", 0]]})"),
+       "test.json: objects[0].points[0][1]: must be a number"},
+      {"PolygonIndexNotWhole", withObjects(R"({"type": "polygon", "points": [[0,0,0],[0,0,0],
+          [0,0,0]], "polygons": [[0, 1.5, 2]]})"),
+       "test.json: objects[0].polygons[0][1]: must be a whole number from -2147483648 to "
+       "2147483647"},
       {"SelectionOutOfRange", withObjects(kOneTriangle + R"(
           "tags": [{"type": "polygonSelection", "polygons": [0, 4]}]})"),
        "test.json: objects[0].tags[0].polygons[1]: selects polygon 4, but the object has 1 "
@@ -464,6 +495,10 @@ std::vector<BadFile> badFiles() {
           "tags": [{"type": "uvw", "uvw": [[[0,0],[0,0],[0,0]], [[0,0],[0,0],[0,0]]]}]})"),
        "test.json: objects[0].tags[0].uvw[0]: polygon 0 is a quadrangle and needs four UVW "
        "corners, not three"},
+      {"UvwCornerNotANumber",
+       withObjects(std::string(R"({"type": "polygon", )") + kQuadAndTriangle + R"(,
+          "tags": [{"type": "uvw", "uvw": [[[0,0],[0,0],["x",0],[0,0]], [[0,0],[0,0],[0,0]]]}]})"),
+       "test.json: objects[0].tags[0].uvw[0][2][0]: must be a number"},
       {"NormalOutOfRange", withObjects(kOneTriangle + R"(
           "tags": [{"type": "normal", "normals": [[[0,0,1], [0,2,0], [0,0,1]]]}]})"),
        "test.json: objects[0].tags[0].normals[0][1]: a normal component lies between -1 and "
@@ -482,6 +517,26 @@ std::vector<BadFile> badFiles() {
        "test.json: objects[1].id: \"a\" is already the id of objects[0]"},
       {"HugeNumber", R"({"version": 1, "time": 1e999})",
        "test.json: line 1, column 24: the number 1e999 is too large"},
+      // The number's own place, not that of the same text earlier in the file.
+      {"HugeNumberAfterItsText", R"({"version": 1, "name": "1e999", "time": 1e999})",
+       "test.json: line 1, column 41: the number 1e999 is too large"},
+      // A NUL byte ends nothing: the text after it is not silently dropped.
+      {"NulByteAfterTheDocument", std::string("{\"version\": 1}\n\0{\"objects\": 5}", 30),
+       "test.json: line 2, column 1: a NUL byte; a document file is text and never holds one"},
+      {"NulByteInAString", std::string("{\"version\": 1, \"name\": \"a\0b\"}", 29),
+       "test.json: line 1, column 26: a NUL byte; a document file is text and never holds one"},
+      {"NulEscapeInAName", withObjects(R"({"type": "null", "name": "Cube\u0000 old"})"),
+       "test.json: objects[0].name: must not contain the character U+0000 (\\u0000)"},
+      // Quoted text from the file is cut short, however long it is.
+      {"LongKindName", withObjects(R"({"type": ")" + repeat("\u00fc", 50000) + R"("})"),
+       "test.json: objects[0].type: unknown object kind \"" + repeat("\u00fc", 40) +
+           "...\" (known: polygon, spline, light, camera, floor, sky, environment, loft, extrude, "
+           "lathe, sweep, instance, null, symmetry, array, cube, sphere, plane, "
+           "subdivisionSurface, boole, connector, hair; other kinds by their type id)"},
+      {"LongUnterminatedString", R"({"version": 1, "name": ")" + std::string(100000, 'y'),
+       "test.json: line 1, column 100025: syntax error while parsing value - invalid string: "
+       "missing closing quote; last read: '\"" +
+           std::string(39, 'y') + "...'"},
       {"BareWholeNumberParameter", withObjects(R"({"type": "null", "params": {"901": 2}})"),
        "test.json: objects[0].params.901: a number needs its kind, as {\"int\": 2} or "
        "{\"float\": 2}"},
@@ -497,6 +552,11 @@ std::vector<BadFile> badFiles() {
       {"ParameterTwice",
        R"({"version": 1, "materials": [{"id": "m"}], "objects": [{"type": "null", "tags": [
            {"type": "texture", "material": "m", "params": {"1010": {"link": "m"}}}]}]})",
+       "test.json: objects[0].tags[0].params.1010: parameter 1010 is already given at "
+       "objects[0].tags[0].material"},
+      {"ParameterTwiceParamsFirst",
+       R"({"version": 1, "materials": [{"id": "m"}], "objects": [{"type": "null", "tags": [
+           {"type": "texture", "params": {"1010": {"link": "m"}}, "material": "m"}]}]})",
        "test.json: objects[0].tags[0].params.1010: parameter 1010 is already given at "
        "objects[0].tags[0].material"},
       {"ShortVector", withObjects(R"({"type": "null", "position": [1, 2]})"),
@@ -573,11 +633,32 @@ TEST(DocumentReader, EveryTruncationOfTheDemoIsRefused) {
   }
 }
 
-TEST(DocumentReader, AFileThatCannotBeRead) {
-  EXPECT_EQ(errorOf([] { c4ddoc::readDocumentFile("/nonexistent/scene.json"); }),
-            "/nonexistent/scene.json: file: cannot be opened for reading");
-  EXPECT_EQ(errorOf([] { c4ddoc::readDocumentFile(EXAMPLES_FOLDER); }),
-            EXAMPLES_FOLDER ": file: is a folder, not a document file");
+// Files that are no document are refused by name and reason before anything is read, never
+// read until memory runs out (a device, a pipe, a file over the limit).
+TEST(DocumentReader, FilesThatAreNoDocument) {
+  const std::filesystem::path folder = std::filesystem::path(testing::TempDir()) / "no-document";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  const std::string fifo = (folder / "pipe.json").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  // Sparse: one byte over the limit costs no disk space.
+  const std::string huge = (folder / "huge.json").string();
+  std::ofstream(huge).close();
+  std::filesystem::resize_file(huge, c4ddoc::kMaxDocumentSize + 1);
+  const struct {
+    std::string path;
+    std::string message;
+  } cases[] = {
+      {"/nonexistent/scene.json", "cannot be opened for reading: No such file or directory"},
+      {EXAMPLES_FOLDER, "is a folder, not a document file"},
+      {"/dev/zero", "is a character device, not a document file"},
+      {fifo, "is a FIFO, not a document file"},
+      {huge, "is 2147483649 bytes, more than the 2 GiB (2147483648 bytes) a document may have"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(errorOf([&] { c4ddoc::readDocumentFile(c.path); }), c.path + ": file: " + c.message);
+  }
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

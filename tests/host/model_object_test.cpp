@@ -240,3 +240,39 @@ TEST(Document, DefaultsAndOwnership) {
   BaseObject::Free(op);
   EXPECT_EQ(op, nullptr);
 }
+
+// Lists keep their last node (appending relies on it) through every insertion and removal.
+TEST(Document, LastChildAndTagFollowInsertionsAndRemovals) {
+  AutoAlloc<BaseDocument> doc;
+  BaseObject* parent = AddObject(doc, Onull);
+  BaseObject* a = BaseObject::Alloc(Onull);
+  BaseObject* b = BaseObject::Alloc(Onull);
+  BaseObject* c = BaseObject::Alloc(Onull);
+  a->InsertUnderLast(parent);
+  b->InsertUnderLast(parent);
+  EXPECT_EQ(parent->GetDownLast(), b);
+  c->InsertUnder(parent);  // first: c a b
+  EXPECT_EQ(parent->GetDownLast(), b);
+  b->Remove();  // c a
+  EXPECT_EQ(parent->GetDownLast(), a);
+  EXPECT_EQ(b->GetPred(), nullptr);
+  b->InsertAfter(a);  // c a b
+  c->InsertAfter(b);  // a b c
+  EXPECT_EQ(parent->GetDownLast(), c);
+  EXPECT_EQ(c->GetPred(), b);
+  c->InsertUnderLast(a);  // a b, and c under a
+  EXPECT_EQ(parent->GetDownLast(), b);
+  EXPECT_EQ(a->GetDownLast(), c);
+  a->Remove();
+  b->Remove();
+  EXPECT_EQ(parent->GetDownLast(), nullptr);
+  BaseObject::Free(a);
+  BaseObject::Free(b);
+
+  BaseTag* first = parent->MakeTag(Tphong);
+  BaseTag* second = parent->MakeTag(Tdisplay);
+  EXPECT_EQ(parent->GetLastTag(), second);
+  EXPECT_EQ(second->GetPred(), first);
+  BaseTag::Free(second);
+  EXPECT_EQ(parent->GetLastTag(), first);
+}

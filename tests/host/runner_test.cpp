@@ -165,7 +165,8 @@ TEST(Runner, ReportsADocumentErrorBeforeStartingThePlugin) {
   const Result r = runHost({"--plugin", kPlugin, kExamples + "/missing.json", "Hello"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "c4dhost: document error: " + kExamples +
-                       "/missing.json: file: cannot be opened for reading\n");
+                       "/missing.json: file: cannot be opened for reading: No such file or "
+                       "directory\n");
 }
 
 TEST(Runner, RefusesAWrongCommandLine) {
