@@ -104,6 +104,7 @@ Received RendererState::receive(std::string const& bytes, int clientId) {
   Received result;
   result.ok = true;
   result.file = sceneFolder_ + "/" + name;
+  result.scene = std::make_shared<svb::Scene>(std::move(scene));
   result.reply = "OK " + std::to_string(summary.statements);
   result.summary = prefix + "received " + name + " (" + std::to_string(bytes.size()) +
                    " bytes): " + svb::to_line(summary);

@@ -5,7 +5,10 @@
 // called from several threads at once.
 #pragma once
 
+#include "svb_reader.h"
+
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -33,6 +36,8 @@ struct Received {
   std::string reply;    // protocol reply line, without "\n"
   std::string summary;  // one log line, without "\n"
   std::string file;     // where the scene was stored ("" when it was refused)
+  // The stored scene as read, for its preview picture (null when it was refused).
+  std::shared_ptr<const svb::Scene> scene;
 };
 
 class RendererState {

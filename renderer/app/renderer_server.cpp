@@ -2,6 +2,7 @@
 
 #include "link_net.h"
 #include "renderer_log.h"
+#include "svb_preview.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -181,6 +182,13 @@ void Server::receiveScene(Connection& connection, int clientId) {
   Received received = state_.receive(bytes, clientId);
   logLine(received.summary);
   solvane_link::sendAll(fd, received.reply + "\n");
+  // The picture comes after the reply, so drawing never delays the sender, and its
+  // failure never touches the stored scene.
+  if (received.scene) {
+    std::string error;
+    if (!svb_preview::writePreviewBeside(*received.scene, received.file, error))
+      logLine(client + "no preview for " + received.file + ": " + error);
+  }
 }
 
 bool Server::reap() {

@@ -1,96 +1,123 @@
-// Render and Update through c4dhost against the staged renderer on the
-// default loopback ports, and the renderer program's own life cycle. Every
-// renderer these tests start is stopped by a guard, also on failure.
+// Render and Update end to end: through c4dhost and the staged installation against the real
+// renderer program and small fake peers written here, and, where the installation itself is
+// the fault, through the Render command in this process with an installation of the test's
+// own. Every test keeps to ports of its own (SOLVANE_PORT_RANGE, which c4dhost, the link
+// library and the renderers they start all read), and stops every process it started by its
+// process id, also when an assertion fails.
+#include "C4DLoader.h"
+#include "free_ports.h"
 #include "link_net.h"
 #include "query_api.h"
+#include "solvane_system.h"
 #include "svb_reader.h"
 
+#include "c4d.h"
+#include "c4dhost_runtime.h"
+
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <tinyxml.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <set>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
 using solvane_link::RunningRenderer;
+using ::testing::HasSubstr;
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 std::string const kStage = SOLVANE_STAGE_ROOT;
 std::string const kRenderer = kStage + "/Applications/Solvane8.app/Contents/MacOS/solvane";
 std::string const kResources = kStage + "/Library/Application Support/Solvane8";
 
-std::vector<RunningRenderer> running() {
-  return solvane_link::QueryApi::scan(solvane_link::kFirstPort, solvane_link::kLastPort);
-}
-
-bool alive(pid_t pid) {
-  // A child that ended is reaped here; another process's end shows as ESRCH.
-  waitpid(pid, nullptr, WNOHANG);
-  return kill(pid, 0) == 0;
-}
-
+// Checks `condition` until it holds or the limit passes; it is called once after it held.
 template <typename Condition>
 bool waitUntil(std::chrono::milliseconds limit, Condition&& condition) {
-  auto end = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < end) {
+  auto end = Clock::now() + limit;
+  for (;;) {
     if (condition()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    if (Clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  return condition();
 }
 
-// Stops every renderer on the default ports when it goes out of scope, and
-// any process it was told about.
-class RendererGuard {
- public:
-  RendererGuard() {
-    for (RunningRenderer const& r : running()) stale_.push_back(r.port);
+std::string readFile(std::string const& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Eleven ports of the test's own for this process and every program it starts.
+struct PortRange {
+  PortRange() : first(solvane_test::freePorts()), last(first + 10) {
+    setenv("SOLVANE_PORT_RANGE", (std::to_string(first) + "-" + std::to_string(last)).c_str(), 1);
+    setenv("SOLVANE_RENDERER_IDLE_SECONDS", "120", 1);
   }
-  ~RendererGuard() { stopAll(); }
-  RendererGuard(RendererGuard const&) = delete;
-  RendererGuard& operator=(RendererGuard const&) = delete;
-
-  // Ports that already answered before the test: the test cannot run.
-  std::vector<int> const& stale() const { return stale_; }
-  void track(pid_t pid) { pids_.insert(pid); }
-
-  void stopAll() {
-    for (RunningRenderer const& r : running()) {
-      pids_.insert(static_cast<pid_t>(r.processId));
-      std::string reply;
-      solvane_link::request(r.port, "QUIT", reply, 2000);
-    }
-    for (pid_t pid : pids_) {
-      if (!waitUntil(std::chrono::seconds(5), [&] { return !alive(pid); })) {
-        kill(pid, SIGKILL);
-        waitUntil(std::chrono::seconds(2), [&] { return !alive(pid); });
-      }
-    }
-    pids_.clear();
-  }
-
- private:
-  std::vector<int> stale_;
-  std::set<pid_t> pids_;
+  ~PortRange() { unsetenv("SOLVANE_PORT_RANGE"); }
+  std::vector<RunningRenderer> running() const { return solvane_link::QueryApi::scan(first, last); }
+  int first;
+  int last;
 };
 
-// Starts a program, its output into `log` when one is given.
-pid_t spawn(std::vector<std::string> const& args, std::string const& log = "") {
+// A renderer program, whoever started it: its executable is the staged renderer.
+bool isRenderer(pid_t pid) {
+  std::error_code error;
+  fs::path exe = fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", error);
+  return !error && fs::equivalent(exe, kRenderer, error);
+}
+
+// Stops, when it goes out of scope, every renderer answering on the range and every process
+// it was told about: QUIT, then SIGKILL after five seconds.
+class RendererGuard {
+ public:
+  explicit RendererGuard(PortRange const& ports) : ports_(ports) {}
+  ~RendererGuard() {
+    for (RunningRenderer const& r : ports_.running()) {
+      std::string reply;
+      if (isRenderer(static_cast<pid_t>(r.processId))) {
+        pids_.push_back(static_cast<pid_t>(r.processId));
+        solvane_link::request(r.port, "QUIT", reply, 2000);
+      }
+    }
+    for (pid_t pid : pids_) {
+      auto gone = [&] { return waitpid(pid, nullptr, WNOHANG) != 0 && kill(pid, 0) != 0; };
+      if (!waitUntil(std::chrono::seconds(5), gone)) {
+        kill(pid, SIGKILL);
+        waitUntil(std::chrono::seconds(2), gone);
+      }
+    }
+  }
+  void track(pid_t pid) { pids_.push_back(pid); }
+
+ private:
+  PortRange const& ports_;
+  std::vector<pid_t> pids_;
+};
+
+// Starts a program with its standard output and error appended to `log`.
+pid_t spawn(std::vector<std::string> const& args, std::string const& log) {
   pid_t child = fork();
   if (child == 0) {
-    if (!log.empty() && std::freopen(log.c_str(), "w", stdout)) dup2(fileno(stdout), 2);
-    setenv("SOLVANE_RENDERER_IDLE_SECONDS", "120", 1);
+    if (std::freopen(log.c_str(), "a", stdout)) dup2(fileno(stdout), 2);
     std::vector<char*> argv;
     for (std::string const& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -100,9 +127,8 @@ pid_t spawn(std::vector<std::string> const& args, std::string const& log = "") {
   return child;
 }
 
-// Runs a program to its end (at most two minutes), its output into `log`.
-int run(std::vector<std::string> const& args, std::string const& log) {
-  pid_t child = spawn(args, log);
+// Waits for a child at most two minutes: its exit status, -1 when killed or too slow.
+int finish(pid_t child) {
   int status = 0;
   if (!waitUntil(std::chrono::seconds(120),
                  [&] { return waitpid(child, &status, WNOHANG) == child; })) {
@@ -113,10 +139,105 @@ int run(std::vector<std::string> const& args, std::string const& log) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string readFile(std::string const& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+struct HostRun {
+  int status;
+  std::string output;
+};
+
+HostRun c4dhost(std::string const& command, std::string const& log) {
+  int status = finish(spawn({C4DHOST, "--plugin", SOLVANE_PLUGIN, command}, log));
+  return {status, readFile(log)};
 }
+
+// The renderer program started by the test, with a folder of its own.
+pid_t startRenderer(std::string const& folder, std::vector<std::string> more = {}) {
+  std::vector<std::string> args = {kRenderer, "--foreground", "--folder", folder};
+  args.insert(args.end(), more.begin(), more.end());
+  return spawn(args, folder + ".out");
+}
+
+// A program on a port that is not the renderer the link looks for: one that accepts and
+// stays silent, or one that names itself a renderer (process id 7) and then refuses every
+// scene, or closes the connection part way through it. Keeps whatever was sent to it.
+class FakePeer {
+ public:
+  enum class Kind { Silent, RefusesScenes, ClosesMidStream };
+
+  FakePeer(int port, Kind kind) : kind_(kind), port_(port) {
+    listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int yes = 1;
+    setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    bound_ = bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+             listen(listener_, 64) == 0;
+    thread_ = std::thread([this] { serve(); });
+  }
+  ~FakePeer() {
+    stop_ = true;
+    thread_.join();
+    for (int fd : silent_) close(fd);
+    close(listener_);
+  }
+  bool bound() const { return bound_; }
+  std::string received() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return received_;
+  }
+
+ private:
+  void serve() {
+    while (!stop_) {
+      pollfd waiting = {listener_, POLLIN, 0};
+      if (poll(&waiting, 1, 50) <= 0) continue;
+      int fd = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+      if (fd < 0) continue;
+      solvane_link::setTimeouts(fd, 2000);
+      if (kind_ == Kind::Silent) {
+        silent_.push_back(fd);  // held open, never answered
+        char buffer[256];
+        ssize_t got = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (got > 0) keep(std::string(buffer, static_cast<std::size_t>(got)));
+        continue;
+      }
+      std::string line;
+      solvane_link::readLine(fd, line);
+      keep(line + "\n");
+      if (line == "INFO") {
+        solvane_link::sendAll(fd, "SOLVANE 8 0 7 " + std::to_string(port_) + "\n");
+      } else if (line == "SCENE") {
+        std::string const xml = "<scene_info><scene><models/></scene></scene_info>";
+        solvane_link::sendAll(fd, "XML " + std::to_string(xml.size()) + "\n" + xml);
+      } else if (line.compare(0, 7, "STREAM ") == 0) {
+        std::string scene;
+        if (kind_ == Kind::RefusesScenes) {
+          solvane_link::readToEnd(fd, scene, 1 << 26);
+          solvane_link::sendAll(fd, "ERROR no room for this scene\n");
+        } else {
+          solvane_link::readExactly(fd, scene, 64);
+        }
+        keep(scene);
+      }
+      close(fd);
+    }
+  }
+  void keep(std::string const& bytes) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    received_ += bytes;
+  }
+
+  Kind kind_;
+  int port_;
+  int listener_ = -1;
+  bool bound_ = false;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+  std::vector<int> silent_;
+  std::mutex mutex_;
+  std::string received_;
+};
 
 struct Held {
   int received = 0;
@@ -150,8 +271,7 @@ std::string moduleSetting(svb::Scene const& scene, std::string const& name) {
   for (svb::Node const& node : scene.nodes) {
     if (node.kind != svb::NodeKind::Module || node.name() != "zelrtopt.so") continue;
     svb::Node const* parameter = node.param(name);
-    if (!parameter) return "missing";
-    return parameter->value.boolean ? "on" : "off";
+    return parameter ? (parameter->value.boolean ? "on" : "off") : "missing";
   }
   return "no module";
 }
@@ -160,117 +280,223 @@ class LiveEndToEnd : public testing::Test {
  protected:
   void SetUp() override {
     if (!fs::exists(kRenderer)) GTEST_SKIP() << "no staged renderer at " << kRenderer;
-    if (!guard_.stale().empty()) {
-      FAIL() << "a renderer already answers on port " << guard_.stale().front()
-             << "; stop it first (it also ends by itself when idle)";
-    }
-    log_ = (fs::temp_directory_path() / ("c4dhost-" + std::to_string(getpid()) + ".log")).string();
+    char pattern[] = "/tmp/solvane-live-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
   }
   void TearDown() override {
-    guard_.stopAll();
     std::error_code ignored;
-    fs::remove(log_, ignored);
+    fs::remove_all(dir_, ignored);
   }
+  HostRun host(std::string const& command) { return c4dhost(command, dir_ + "/c4dhost.log"); }
 
-  int c4dhost(std::string const& command) {
-    int status = run({C4DHOST, "--plugin", SOLVANE_PLUGIN, command}, log_);
-    hostOutput_ = readFile(log_);
-    return status;
-  }
-
-  RendererGuard guard_;
-  std::string log_;
-  std::string hostOutput_;
+  std::string dir_;
 };
 
 }  // namespace
 
-// Render launches the renderer and streams the demo; a second Render finds
-// no empty scene, so it launches another renderer and fills that one;
-// Update then goes to the first renderer holding the model, telling it not
-// to adjust camera and environment.
+// Render launches the renderer and streams the demo; a second Render finds no empty scene,
+// so it launches another renderer and fills that one; Update then goes to the first
+// renderer, which holds the model, telling it not to adjust camera and environment.
 TEST_F(LiveEndToEnd, RenderLaunchesRenderAgainLaunchesAnotherUpdateFindsTheModel) {
-  ASSERT_EQ(c4dhost("Render"), 0) << hostOutput_;
-  std::vector<RunningRenderer> renderers = running();
-  ASSERT_EQ(renderers.size(), 1u) << hostOutput_;
+  PortRange ports;
+  RendererGuard guard(ports);
+  HostRun run = host("Render");
+  ASSERT_EQ(run.status, 0) << run.output;
+  std::vector<RunningRenderer> renderers = ports.running();
+  ASSERT_EQ(renderers.size(), 1u) << run.output;
   RunningRenderer first = renderers[0];
-  EXPECT_EQ(first.port, 3141);
+  EXPECT_EQ(first.port, ports.first);
   EXPECT_EQ(first.versionMajor, 8);
-  guard_.track(static_cast<pid_t>(first.processId));
 
   Held afterRender = held(first);
   EXPECT_EQ(afterRender.received, 1);
   ASSERT_EQ(afterRender.models, std::vector<std::string>{"demo"});
   svb::Scene rendered = svb::parse(readFile(kResources + "/scenes/" + afterRender.files[0]));
   ASSERT_NE(rendered.find_group("demo"), nullptr);
-  svb::Summary summary = svb::summarize(rendered);
-  EXPECT_EQ(summary.version, 8);
-  EXPECT_EQ(summary.modules, 1u);
-  EXPECT_GT(summary.groups, 1u);
+  EXPECT_EQ(svb::summarize(rendered).modules, 1u);
   EXPECT_EQ(moduleSetting(rendered, "import_adjust_camera"), "on");
   EXPECT_EQ(moduleSetting(rendered, "import_adjust_environment"), "on");
-  EXPECT_NE(readFile(kResources + "/renderer.log").find("received " + afterRender.files[0]),
-            std::string::npos);
 
-  ASSERT_EQ(c4dhost("Render"), 0) << hostOutput_;
-  renderers = running();
-  ASSERT_EQ(renderers.size(), 2u) << hostOutput_;
-  RunningRenderer second = renderers[1];
-  EXPECT_EQ(second.port, 3142);
-  guard_.track(static_cast<pid_t>(second.processId));
+  ASSERT_EQ((run = host("Render")).status, 0) << run.output;
+  renderers = ports.running();
+  ASSERT_EQ(renderers.size(), 2u) << run.output;
+  EXPECT_EQ(renderers[1].port, ports.first + 1);
   EXPECT_EQ(held(first).received, 1);
-  EXPECT_EQ(held(second).models, std::vector<std::string>{"demo"});
+  EXPECT_EQ(held(renderers[1]).models, std::vector<std::string>{"demo"});
 
-  ASSERT_EQ(c4dhost("Update"), 0) << hostOutput_;
-  EXPECT_EQ(running().size(), 2u);
+  ASSERT_EQ((run = host("Update")).status, 0) << run.output;
+  EXPECT_EQ(ports.running().size(), 2u);
   Held afterUpdate = held(first);
   EXPECT_EQ(afterUpdate.received, 2);
-  ASSERT_EQ(afterUpdate.models, std::vector<std::string>{"demo"});
   svb::Scene updated = svb::parse(readFile(kResources + "/scenes/" + afterUpdate.files[0]));
   EXPECT_EQ(moduleSetting(updated, "import_adjust_camera"), "off");
   EXPECT_EQ(moduleSetting(updated, "import_adjust_environment"), "off");
 }
 
-// The renderer program started by hand: takes the first free port, ends on
-// a quit request, on SIGTERM, and when idle.
+// Render against peers that fail it: every case is a non-zero exit naming the renderer and
+// the reason, within the bounds of the link's waits; strangers never see a scene byte.
+TEST_F(LiveEndToEnd, FailingPeersAreReportedWithTheRendererAndTheReason) {
+  struct Case {
+    char const* what;
+    FakePeer::Kind kind;
+    int peers;            // fake peers on the first ports of the range
+    bool folderIsAFile;   // instead: a real renderer whose scene folder is a regular file
+    std::string message;  // FIRST and LAST stand for the range's ports
+  } const cases[] = {
+      {"renderer refuses", FakePeer::Kind::RefusesScenes, 1, false,
+       "renderer 7 on port FIRST refused the scene: no room for this scene"},
+      {"connection dropped", FakePeer::Kind::ClosesMidStream, 1, false,
+       "renderer 7 on port FIRST "},
+      {"all ports held by strangers", FakePeer::Kind::Silent, 11, false,
+       "ended with status 1 before it answered on ports FIRST to LAST."},
+      {"scene folder is a file", FakePeer::Kind::Silent, 0, true,
+       "refused the scene: scene not stored: cannot create scene folder "},
+  };
+  for (Case const& c : cases) {
+    SCOPED_TRACE(c.what);
+    PortRange ports;
+    RendererGuard guard(ports);
+    std::vector<std::unique_ptr<FakePeer>> peers;
+    for (int i = 0; i < c.peers; ++i) {
+      peers.push_back(std::make_unique<FakePeer>(ports.first + i, c.kind));
+      ASSERT_TRUE(peers.back()->bound());
+    }
+    if (c.folderIsAFile) {
+      fs::create_directories(dir_ + "/renderer");
+      std::ofstream(dir_ + "/renderer/scenes") << "not a folder";
+      guard.track(startRenderer(dir_ + "/renderer"));
+      ASSERT_TRUE(waitUntil(std::chrono::seconds(10), [&] { return !ports.running().empty(); }));
+    }
+    auto start = Clock::now();
+    HostRun run = host("Render");
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(15));
+    EXPECT_EQ(run.status, 1) << run.output;
+    std::string message = c.message;
+    for (auto [word, port] : {std::pair{"FIRST", ports.first}, std::pair{"LAST", ports.last}}) {
+      std::size_t at = message.find(word);
+      if (at != std::string::npos) message.replace(at, std::strlen(word), std::to_string(port));
+    }
+    EXPECT_THAT(run.output, HasSubstr(message));
+    for (auto& peer : peers) {
+      if (c.kind == FakePeer::Kind::Silent) {
+        EXPECT_THAT(peer->received(), ::testing::Not(HasSubstr("STREAM")));
+      }
+    }
+  }
+}
+
+// Twenty Updates at once into one renderer: every one arrives whole, none launches a second
+// renderer, all twenty-one scenes are stored and readable.
+TEST_F(LiveEndToEnd, TwentyConcurrentUpdatesIntoOneRenderer) {
+  PortRange ports;
+  RendererGuard guard(ports);
+  std::string const folder = dir_ + "/renderer";
+  fs::create_directories(folder);
+  guard.track(startRenderer(folder));
+  ASSERT_TRUE(waitUntil(std::chrono::seconds(10), [&] { return !ports.running().empty(); }));
+  HostRun run = host("Render");
+  ASSERT_EQ(run.status, 0) << run.output;
+
+  std::vector<pid_t> updates;
+  for (int i = 0; i < 20; ++i) {
+    updates.push_back(spawn({C4DHOST, "--plugin", SOLVANE_PLUGIN, "Update"},
+                            dir_ + "/update" + std::to_string(i) + ".log"));
+  }
+  for (int i = 0; i < 20; ++i) {
+    EXPECT_EQ(finish(updates[i]), 0) << readFile(dir_ + "/update" + std::to_string(i) + ".log");
+  }
+  std::vector<RunningRenderer> renderers = ports.running();
+  ASSERT_EQ(renderers.size(), 1u);
+  EXPECT_EQ(held(renderers[0]).received, 21);
+  int scenes = 0;
+  for (auto const& entry : fs::directory_iterator(folder + "/scenes")) {
+    if (entry.path().extension() != ".svb") continue;
+    ++scenes;
+    EXPECT_NE(svb::parse(readFile(entry.path())).find_group("demo"), nullptr) << entry.path();
+  }
+  EXPECT_EQ(scenes, 21);
+}
+
+// A broken installation, tried through the Render command itself: the launch says at once
+// what went wrong and with which program.
+TEST_F(LiveEndToEnd, BrokenInstallationIsReportedAtOnce) {
+  struct Case {
+    char const* what;
+    char const* program;  // null: none installed
+    std::string message;
+  } const cases[] = {
+      {"renderer program missing", nullptr, "solvane: No such file or directory."},
+      {"renderer exits at once", "#!/bin/sh\nexit 3\n", ") ended with status 3 before it answered"},
+  };
+  std::string const app = dir_ + "/Solvane8.app/";
+  std::string const pathTemplate = dir_ + "/Solvane%d.app/";
+  fs::create_directories(app);
+  fs::create_symlink(LINK_LIBRARY, app + "zelsolvanelive6.so");
+  char const* const savedRegular = SolvaneSystem::solvaneNLPath;
+  char const* const savedFloating = SolvaneSystem::solvaneFltPath;
+  SolvaneSystem::solvaneNLPath = pathTemplate.c_str();
+  SolvaneSystem::solvaneFltPath = pathTemplate.c_str();
+  for (Case const& c : cases) {
+    SCOPED_TRACE(c.what);
+    PortRange ports;
+    fs::remove(app + "solvane");
+    if (c.program) {
+      std::ofstream(app + "solvane") << c.program;
+      fs::permissions(app + "solvane", fs::perms::owner_all);
+    }
+    c4dhost::ClearMessages();
+    BaseDocument* doc = BaseDocument::Alloc();
+    auto start = Clock::now();
+    C4DLoader().render(doc);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(10));
+    BaseDocument::Free(doc);
+    ASSERT_EQ(c4dhost::Messages().size(), 1u);
+    std::string const text = c4dhost::Messages()[0].text;
+    EXPECT_THAT(text,
+                HasSubstr("Unabled to launch Solvane. Please check your Solvane installation."));
+    EXPECT_THAT(text, HasSubstr(app + "solvane"));
+    EXPECT_THAT(text, HasSubstr(c.message));
+  }
+  SolvaneSystem::solvaneNLPath = savedRegular;
+  SolvaneSystem::solvaneFltPath = savedFloating;
+}
+
+// The renderer program started by hand: takes the first free port of the range, ends on a
+// quit request, on SIGTERM, and when idle.
 TEST_F(LiveEndToEnd, RendererProgramLifeCycle) {
-  fs::path folder = fs::temp_directory_path() / ("solvane-" + std::to_string(getpid()));
-  auto start = [&](std::vector<std::string> args) {
-    args.insert(args.begin(), {kRenderer, "--folder", folder.string()});
-    pid_t child = spawn(args);
-    guard_.track(child);
+  PortRange ports;
+  RendererGuard guard(ports);
+  std::string const folder = dir_ + "/renderer";
+  auto start = [&](std::vector<std::string> more) {
+    pid_t child = startRenderer(folder, more);
+    guard.track(child);
     return child;
   };
+  auto alive = [](pid_t pid) { return waitpid(pid, nullptr, WNOHANG) == 0; };
   auto listening = [&](std::size_t count) {
-    return waitUntil(std::chrono::seconds(10), [&] { return running().size() == count; });
+    return waitUntil(std::chrono::seconds(10), [&] { return ports.running().size() == count; });
   };
-
   pid_t a = start({});
   ASSERT_TRUE(listening(1));
   pid_t b = start({});
   ASSERT_TRUE(listening(2));
-  std::vector<RunningRenderer> renderers = running();
+  std::vector<RunningRenderer> renderers = ports.running();
   EXPECT_EQ(renderers[0].processId, a);
-  EXPECT_EQ(renderers[0].port, 3141);
   EXPECT_EQ(renderers[1].processId, b);
-  EXPECT_EQ(renderers[1].port, 3142);
+  EXPECT_EQ(renderers[1].port, ports.first + 1);
 
   std::string reply;
-  ASSERT_TRUE(solvane_link::request(3141, "QUIT", reply, 2000));
+  ASSERT_TRUE(solvane_link::request(ports.first, "QUIT", reply, 2000));
   EXPECT_EQ(reply, "BYE");
   EXPECT_TRUE(waitUntil(std::chrono::seconds(5), [&] { return !alive(a); }));
-  ASSERT_TRUE(solvane_link::request(3142, "NONSENSE", reply, 2000));
-  EXPECT_EQ(reply, "ERROR unknown request");
   kill(b, SIGTERM);
   EXPECT_TRUE(waitUntil(std::chrono::seconds(5), [&] { return !alive(b); }));
-
   pid_t idle = start({"--idle-timeout", "1"});
   ASSERT_TRUE(listening(1));
   EXPECT_TRUE(waitUntil(std::chrono::seconds(10), [&] { return !alive(idle); }));
-  std::string log = readFile((folder / "renderer.log").string());
-  EXPECT_NE(log.find("quit requested"), std::string::npos) << log;
-  EXPECT_NE(log.find("stop signal received"), std::string::npos) << log;
-  EXPECT_NE(log.find("idle for 1 s, stopping"), std::string::npos) << log;
-  std::error_code ignored;
-  fs::remove_all(folder, ignored);
+  std::string log = readFile(folder + ".out");
+  EXPECT_THAT(log, HasSubstr("quit requested"));
+  EXPECT_THAT(log, HasSubstr("stop signal received"));
+  EXPECT_THAT(log, HasSubstr("idle for 1 s, stopping"));
 }

@@ -4,6 +4,7 @@
 #include "link_net.h"
 #include "svb_reader.h"
 
+#include "free_ports.h"
 #include "live_test_support.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +21,6 @@
 #include <atomic>
 #include <chrono>
 #include <fstream>
-#include <random>
 #include <set>
 #include <string>
 #include <thread>
@@ -45,33 +45,13 @@ std::string readFile(std::string const& path) {
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-// The first of eleven consecutive loopback ports that were free when tried,
-// from a random base in 20000-60000.
-int freePorts() {
-  std::mt19937 random(std::random_device{}());
-  for (;;) {
-    int first = std::uniform_int_distribution<int>(20000, 59990)(random), free = 0;
-    for (; free < 11; ++free) {
-      sockaddr_in address = {};
-      address.sin_family = AF_INET;
-      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-      address.sin_port = htons(static_cast<uint16_t>(first + free));
-      int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-      bool bound = bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-      close(fd);
-      if (!bound) break;
-    }
-    if (free == 11) return first;
-  }
-}
-
 // The renderer program with its folder and output in a temporary folder,
 // on ports of its own (or `range`), stopped by its process id at the end.
 class Renderer {
  public:
   explicit Renderer(int idleSeconds = 60, rlim_t fileSizeLimit = RLIM_INFINITY,
                     std::string range = "") {
-    int first = freePorts();
+    int first = solvane_test::freePorts();
     if (range.empty()) range = std::to_string(first) + "-" + std::to_string(first + 10);
     std::string variable = std::string(solvane_link::kPortRangeVariable) + "=" + range;
     std::vector<char*> env;
