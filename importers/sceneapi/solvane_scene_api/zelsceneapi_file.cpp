@@ -499,22 +499,27 @@ void zelScene_api_file::enter_style(bool bare) {
   bareStyle_ = bare;
 }
 
-bool zelScene_api_file::group_begin(char const* name, bool placed) {
-  print_ni("\n");
-  if (!placed) print_out("#define ");
-  open_block("group ", name);
-  enter_style(true);
-  return true;
+void zelScene_api_file::open_styled_block(const char* keyword, char const* name, bool bare) {
+  open_block(keyword, name);
+  enter_style(bare);
 }
 
-void zelScene_api_file::group_end() {
+void zelScene_api_file::close_styled_block() {
   close_block();
   bareStyle_ = styleStack_.pop();
 }
 
+bool zelScene_api_file::group_begin(char const* name, bool placed) {
+  print_ni("\n");
+  if (!placed) print_out("#define ");
+  open_styled_block("group ", name, true);
+  return true;
+}
+
+void zelScene_api_file::group_end() { close_styled_block(); }
+
 bool zelScene_api_file::object_begin(char const* name, bool placed) {
-  open_block(placed ? "object " : "#define object ", name);
-  enter_style(true);
+  open_styled_block(placed ? "object " : "#define object ", name, true);
   blockKind_ = BLOCK_OBJECT;
   objectFlags_ = 0;
   return true;
@@ -528,39 +533,27 @@ void zelScene_api_file::object_end() {
 }
 
 bool zelScene_api_file::geometry_use(char const* name) {
-  open_block("geometry ", name);
-  enter_style(false);
+  open_styled_block("geometry ", name, false);
   return true;
 }
 
-void zelScene_api_file::geometry_end() {
-  close_block();
-  bareStyle_ = styleStack_.pop();
-}
+void zelScene_api_file::geometry_end() { close_styled_block(); }
 
 bool zelScene_api_file::animation_begin(char const* name, char const* kind) {
   print_out("animation ");
   print_string_at_depth(name, 0);
-  open_block(" ", kind);
-  enter_style(false);
+  open_styled_block(" ", kind, false);
   return true;
 }
 
-void zelScene_api_file::animation_end() {
-  close_block();
-  bareStyle_ = styleStack_.pop();
-}
+void zelScene_api_file::animation_end() { close_styled_block(); }
 
 bool zelScene_api_file::accel_use(char const* name) {
-  open_block("\naccel ", name);
-  enter_style(false);
+  open_styled_block("\naccel ", name, false);
   return true;
 }
 
-void zelScene_api_file::accel_end() {
-  close_block();
-  bareStyle_ = styleStack_.pop();
-}
+void zelScene_api_file::accel_end() { close_styled_block(); }
 
 bool zelScene_api_file::light_begin(char const* name) {
   print_ni("\n");

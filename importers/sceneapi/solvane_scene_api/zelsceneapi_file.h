@@ -3,6 +3,7 @@
 #pragma once
 
 #include "zelapi.h"
+#include "zelapi_operations.h"
 
 #include <cstdarg>
 #include <cstddef>
@@ -45,71 +46,7 @@ class zelScene_api_file : public zelScene_api {
   zelScene_api_file(const zelScene_api_file&) = delete;
   zelScene_api_file& operator=(const zelScene_api_file&) = delete;
 
-  void install() override;
-  bool group_begin(char const* name, bool placed) override;
-  void group_end() override;
-  bool object_begin(char const* name, bool placed) override;
-  void object_end() override;
-  bool geometry_use(char const* name) override;
-  void geometry_end() override;
-  bool animation_begin(char const* name, char const* kind) override;
-  void animation_end() override;
-  bool module_begin(char const* name) override;
-  void module_end() override;
-  bool options_begin() override;
-  void options_end() override;
-  bool camera_begin(char const* name) override;
-  void camera_end() override;
-  bool image_begin() override;
-  void image_end() override;
-  bool output_begin(char const* a, char const* b, char const* c) override;
-  void output_end() override;
-  bool light_begin(char const* name) override;
-  void light_end() override;
-  bool accel_use(char const* name) override;
-  void accel_end() override;
-  void transform(zelMatrix const& m) override;
-  void transform_set(zelMatrix const& m) override;
-  void scale(double const& x, double const& y, double const& z) override;
-  void rotate(double const& x, double const& y, double const& z) override;
-  void translate(double const& x, double const& y, double const& z) override;
-  bool matrix_begin(char const* name) override;
-  void matrix_end() override;
-  bool material_begin(char const* name, bool placed) override;
-  bool material_use(char const* name) override;
-  void material_end() override;
-  void material_set_shader(zelShader_type kind, int shaderId) override;
-  bool shader_begin(char const* type, int shaderId) override;
-  void shader_end() override;
-  void material_set_shader(zelShader_type kind, zelShader* shader) override;
-  bool shader_begin(char const* name, char const* type) override;
-  zelShader* shader_get() override;
-  void shader_push() override;
-  void shader_pop() override;
-  bool set_parameter(char const* name, zelType type, const void* value) override;
-  bool set_subshader(char const* name, zelShader* shader) override;
-  bool set_subshader(char const* name, int shaderId) override;
-  bool initialize_array_mode(char const* name) override;
-  void finalize_array_mode() override;
-  void set_array_parameter(zelType type, void* value) override;
-  zelType get_array_type() override;
-  zelType get_parameter_type(char const* name) override;
-  void* geometry_get() override;
-  void set_attribute(char const* name, char const* value) override;
-  void add_comment(char const* text) override;
-  void set_output_mode(zelScene_api_output_mode mode) override;
-  void set_version(int version) override;
-  void clear(bool all) override;
-  void set_progress(char const* text, float value) override;
-  void set_icon(char const* bytes, int length) override;
-  void set_data(char const* name, char const* bytes, int length) override;
-  void set_id(int id) override;
-  void set_flags(int flags) override;
-  bool cancel() override;
-  bool render() override;
-  void print(char const* text) const override;
-  void error(char const* text) const override;
-  bool camera_modify(char const* name) override;
+  ZEL_SCENE_OVERRIDES
 
   // Value encodings, usable on their own.
   void print_string(char const* text);               // one string token
@@ -158,6 +95,10 @@ class zelScene_api_file : public zelScene_api {
   void open_block(const char* keyword, char const* name);
   void close_block();
   void enter_style(bool bare);  // saves the parameter style, then sets it
+  // A block with a parameter style of its own: opened with the style set, closed with the
+  // previous style restored.
+  void open_styled_block(const char* keyword, char const* name, bool bare);
+  void close_styled_block();
   bool begin_kind(int32_t kind);
   void end_kind(int32_t kind);
   void write_transform(const char* keyword, zelMatrix const& m);
