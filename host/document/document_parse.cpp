@@ -329,6 +329,18 @@ class Parser {
   std::string_view string(od::value& v);
   Vec3 vec3(od::value& v);
   od::array array(od::value& v);
+  // Calls f(element, index) for every element of the array v, each at its own place.
+  template <typename F>
+  void elements(od::value& v, F&& f) {
+    od::array a = array(v);
+    InElement in(path_);
+    std::size_t i = 0;
+    for (auto element : a) {
+      in.set(i);
+      od::value x = take(std::move(element));
+      f(x, i++);
+    }
+  }
 
  private:
   // Up to N numbers of a small array into out. Returns the element count, or -1 when v is
@@ -810,17 +822,9 @@ ShaderRecord Parser::shader(od::value& v, int depth) {
       case kParams:
         this->params(x, params);
         break;
-      case kShaders: {
-        od::array children = array(x);
-        InElement in(path_);
-        std::size_t i = 0;
-        for (auto element : children) {
-          in.set(i++);
-          od::value c = take(std::move(element));
-          s.children.push_back(shader(c, depth + 1));
-        }
+      case kShaders:
+        elements(x, [&](od::value& c, std::size_t) { s.children.push_back(shader(c, depth + 1)); });
         break;
-      }
       case kFile:
         if (s.type != kBitmapShader) return r.unknown(f);
         namedParam(x, 1000, ValueKind::File, params);
@@ -881,17 +885,9 @@ MaterialRecord Parser::material(od::value& v) {
       case kParams:
         this->params(x, params);
         break;
-      case kShaders: {
-        od::array shaders = array(x);
-        InElement in(path_);
-        std::size_t i = 0;
-        for (auto element : shaders) {
-          in.set(i++);
-          od::value s = take(std::move(element));
-          m.shaders.push_back(shader(s, 1));
-        }
+      case kShaders:
+        elements(x, [&](od::value& s, std::size_t) { m.shaders.push_back(shader(s, 1)); });
         break;
-      }
       case kChannels: {
         if (!standard) {
           fail("only a standard material (type 5703) has channels, not type " +
