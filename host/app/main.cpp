@@ -45,7 +45,7 @@ struct Options {
   std::optional<std::string> saveAs;
   bool list = false;
   bool help = false;
-  Int32 hostVersion = c4dhost::HOST_INTERFACE_VERSION;
+  Int32 hostVersion = c4dhost::kHostInterfaceVersion;
 };
 
 struct UsageError {

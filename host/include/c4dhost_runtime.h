@@ -14,7 +14,7 @@
 namespace c4dhost {
 // The host interface version the stand-in host reports to plug-ins
 // (passed to c4d_main's C4DPL_INIT_SYS through p1).
-constexpr Int32 HOST_INTERFACE_VERSION = 20026;
+constexpr Int32 kHostInterfaceVersion = 20026;
 
 // One command as RegisterCommandPlugin recorded it. The host owns data.
 struct RegisteredCommand {

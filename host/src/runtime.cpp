@@ -138,7 +138,7 @@ void MessageDialog(const maxon::String& str) { Emit(c4dhost::MessageKind::Dialog
 
 void GePrint(const maxon::String& str) { Emit(c4dhost::MessageKind::Print, str); }
 
-Int32 GetC4DVersion() { return c4dhost::HOST_INTERFACE_VERSION; }
+Int32 GetC4DVersion() { return c4dhost::kHostInterfaceVersion; }
 
 AutoBitmap::AutoBitmap(const maxon::String& str, Float pixelRatio) : bmp_(BaseBitmap::Alloc()) {
   (void)pixelRatio;

@@ -13,17 +13,17 @@ namespace {
 
 // Shaders whose first gradient knot gives the colour: the gradient shader (its gradient in
 // parameter 1007) and its gradient-based relatives (in parameter 10001).
-const int32_t gradientBasedShaderType = 1012158;
+const int32_t kGradientBasedShaderType = 1012158;
 const int32_t kGradientShaderGradient = 1007;
 // Material channels and parameters read besides the colour channel's.
-const int32_t luminanceChannel = 1;
-const int32_t specularChannel = 3;
-const int32_t alphaChannel = 7;
-const int32_t reflectionLayerChannels[2] = {8, 9};
-const int32_t luminanceColor = 2300;
-const int32_t luminanceShader = 8002;
-const int32_t specularColor = 3100;
-const int32_t specularFallback = 65;
+const int32_t kLuminanceChannel = 1;
+const int32_t kSpecularChannel = 3;
+const int32_t kAlphaChannel = 7;
+const int32_t kReflectionLayerChannels[2] = {8, 9};
+const int32_t kLuminanceColor = 2300;
+const int32_t kLuminanceShader = 8002;
+const int32_t kSpecularColor = 3100;
+const int32_t kSpecularFallback = 65;
 
 // Step of the record ordering for two doubles: -1 left less, 1 left greater, 0 equal.
 // A NaN on either side counts as a difference that leaves the left not less.
@@ -126,7 +126,7 @@ bool C4DLoader::getMaterial(BaseTag* tag, ZelMat& mat) {
 bool C4DLoader::getMaterial(Material* material, ZelMat& mat) {
   if (!material) return false;
   bool found = false;
-  if (!material->GetChannelState(alphaChannel)) {
+  if (!material->GetChannelState(kAlphaChannel)) {
     GeData data;
     if (material->GetChannelState(0)) {
       if (readParam(material, MATERIAL_COLOR_COLOR, data)) mat.color = data.GetVector();
@@ -138,28 +138,28 @@ bool C4DLoader::getMaterial(Material* material, ZelMat& mat) {
       if (readParam(material, MATERIAL_COLOR_SHADER, data))
         getMaterial(dynamic_cast<BaseShader*>(data.GetLink(document)), mat);
       found = true;
-    } else if (material->GetChannelState(luminanceChannel) &&
-               readParam(material, luminanceColor, data)) {
+    } else if (material->GetChannelState(kLuminanceChannel) &&
+               readParam(material, kLuminanceColor, data)) {
       mat.color = data.GetVector();
-      if (readParam(material, luminanceShader, data))
+      if (readParam(material, kLuminanceShader, data))
         getMaterial(dynamic_cast<BaseShader*>(data.GetLink(document)), mat);
       found = true;
     }
 
-    if (material->GetChannelState(reflectionLayerChannels[0]) ||
-        material->GetChannelState(reflectionLayerChannels[1])) {
-      if (readParam(material, specularColor, data)) {
+    if (material->GetChannelState(kReflectionLayerChannels[0]) ||
+        material->GetChannelState(kReflectionLayerChannels[1])) {
+      if (readParam(material, kSpecularColor, data)) {
         mat.specular = data.GetVector();
         found = true;
       }
-    } else if (material->GetChannelState(specularChannel)) {
-      if (readParam(material, specularColor, data)) {
+    } else if (material->GetChannelState(kSpecularChannel)) {
+      if (readParam(material, kSpecularColor, data)) {
         mat.specular = data.GetVector();
         found = true;
       } else {
         BaseContainer* container = material->GetDataInstance();
         mat.specular =
-            container ? container->GetVector(specularFallback) : maxon::Vec3<double, 1ll>();
+            container ? container->GetVector(kSpecularFallback) : maxon::Vec3<double, 1ll>();
       }
     }
     if (found) return true;
@@ -186,7 +186,7 @@ bool C4DLoader::getMaterial(BaseShader* shader, ZelMat& mat) {
         mat.texture = findTexture(data.GetFilename(), documentPath);
       return false;
     case Xgradient:
-    case gradientBasedShaderType: {
+    case kGradientBasedShaderType: {
       const int32_t id = shader->GetType() == Xgradient ? kGradientShaderGradient : 10001;
       if (readParam(shader, id, data)) {
         Gradient* gradient =

@@ -66,7 +66,7 @@ TEST(EntryDispatch, RefusesOldHostsAndForwardsTheActions) {
   EXPECT_EQ(c4d_main(C4DPL_INIT_SYS, &version, nullptr, nullptr), C4DPL_ERROR);
   EXPECT_EQ(c4d_main(C4DPL_INIT, nullptr, nullptr, nullptr), C4DPL_ERROR);
 
-  version = c4dhost::HOST_INTERFACE_VERSION;
+  version = c4dhost::kHostInterfaceVersion;
   ASSERT_EQ(c4d_main(C4DPL_INIT_SYS, &version, nullptr, path), 1);
   EXPECT_EQ(c4d_main(C4DPL_MESSAGE, Msg(C4DPL_INIT_SYS), nullptr, nullptr), 1);
   EXPECT_EQ(c4d_main(C4DPL_MESSAGE, Msg(C4DPL_COMMANDLINEARGS), nullptr, nullptr), C4DPL_ERROR);
