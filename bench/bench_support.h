@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -65,6 +66,25 @@ class ScratchFolder {
  private:
   std::string path_;
 };
+
+// A memory figure of this process from /proc/self/status ("VmRSS:", "VmHWM:"), in MiB.
+inline double statusMb(const char* field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  const std::string name = field;
+  while (std::getline(status, line))
+    if (line.rfind(name, 0) == 0) return std::strtod(line.c_str() + name.size(), nullptr) / 1024.0;
+  return 0.0;
+}
+
+// Starts the peak resident memory (VmHWM) afresh from the current one; false when the
+// system does not allow it.
+inline bool resetPeak() {
+  std::ofstream clear("/proc/self/clear_refs");
+  clear << "5";
+  clear.flush();
+  return static_cast<bool>(clear);
+}
 
 // Writes a generated document to path; false when it could not be written.
 inline bool writeDocument(const docgen::Options& options, const std::string& path) {

@@ -38,23 +38,6 @@ struct Fixture {
 Fixture* fixture = nullptr;
 
 // A line of /proc/self/status ("VmRSS:", "VmHWM:") in MiB.
-double statusMb(const char* field) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  const std::string name = field;
-  while (std::getline(status, line))
-    if (line.rfind(name, 0) == 0) return std::strtod(line.c_str() + name.size(), nullptr) / 1024.0;
-  return 0.0;
-}
-
-// Starts the peak resident memory (VmHWM) afresh at the current resident memory.
-bool resetPeak() {
-  std::ofstream clear("/proc/self/clear_refs");
-  clear << "5";
-  clear.flush();
-  return static_cast<bool>(clear);
-}
-
 // Touches every value, so that the parser cannot skip anything.
 void walk(simdjson::ondemand::value v, double& sum, std::size_t& strings) {
   using simdjson::ondemand::json_type;
@@ -127,15 +110,15 @@ int main(int argc, char** argv) {
 
   // The first read, for memory: nothing of an earlier read is left in the heap.
   malloc_trim(0);
-  const double before = statusMb("VmRSS:");
-  const bool peakReset = resetPeak();
+  const double before = bench::statusMb("VmRSS:");
+  const bool peakReset = bench::resetPeak();
   double extraMb = 0.0;
   double documentMb = 0.0;
   {
     c4ddoc::DocumentPtr doc = c4ddoc::readDocumentFile(data.path);
-    const double peak = statusMb("VmHWM:");
+    const double peak = bench::statusMb("VmHWM:");
     malloc_trim(0);
-    const double after = statusMb("VmRSS:");
+    const double after = bench::statusMb("VmRSS:");
     documentMb = after - before;
     extraMb = peak - after;
   }

@@ -272,10 +272,13 @@ void C4DLoader::writeTracksSeparate(const char* objectName, std::vector<CTrack*>
     TrackSampler sampler(track, document, range, position, rotation, order, scale, camera);
     const uint64_t samples = sampler.count();
     if (samples > kMaxSamplesPerTrack) {
-      GePrint(String(("Warning: the animation track \"" + trackName + "\" of \"" +
-                      (objectName ? objectName : "") + "\" would need " + std::to_string(samples) +
-                      " samples; tracks of more than " + std::to_string(kMaxSamplesPerTrack) +
-                      " samples are left out.")
+      char span[64];
+      std::snprintf(span, sizeof span, "keys from %g s to %g s", range.t0, range.t1);
+      const std::string track = trackName.empty() ? "" : " \"" + trackName + "\"";
+      GePrint(String(("Warning: the " + std::string(kind ? kind : "") + " track" + track +
+                      " of \"" + (objectName ? objectName : "") + "\" (" + span + ") would need " +
+                      std::to_string(samples) + " samples; tracks of more than " +
+                      std::to_string(kMaxSamplesPerTrack) + " samples are left out.")
                          .c_str()));
       continue;
     }

@@ -2,6 +2,9 @@
 // change since the first key seen from the scene's frame.
 #include "content_capture.h"
 
+#include "c4dhost_runtime.h"
+
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -22,19 +25,10 @@ CTrack* addTrack(BaseObject* op, Int32 channel, Int32 component, const char* nam
   return track;
 }
 
-// Runs the three writer calls the way the traversal does for an object.
+// The object's animation relative to its own rest transform, as the traversal writes it.
 void writeObjectTracks(LoaderHarness& h, BaseObject* op, bool camera = false) {
-  std::vector<CTrack*> scales, rotations, positions;
-  for (CTrack* t = op->GetFirstCTrack(); t; t = t->GetNext())
-    h.loader.browseTrack(t, scales, rotations, positions);
-  const Vector pos = op->GetRelPos(), rot = op->GetRelRot(), scale = op->GetRelScale();
-  const ROTATIONORDER order = op->GetRotationOrder();
-  const char* kinds[3] = {camera ? "Camera Scale" : "Scale",
-                          camera ? "Camera Rotation" : "Rotation",
-                          camera ? "Camera Position" : "Position"};
-  h.loader.writeTracksSeparate("Obj", scales, kinds[0], pos, rot, order, scale, camera);
-  h.loader.writeTracksSeparate("Obj", rotations, kinds[1], pos, rot, order, scale, camera);
-  h.loader.writeTracksSeparate("Obj", positions, kinds[2], pos, rot, order, scale, camera);
+  h.loader.writeAnimation("Obj", op, op->GetRelPos(), op->GetRelRot(), op->GetRotationOrder(),
+                          op->GetRelScale(), camera);
 }
 
 struct Block {
@@ -125,10 +119,20 @@ TEST(AnimationSampling, TracksThatDoNotQualifyWriteNothing) {
   // Not a transform channel (the visibility parameter), and a fourth component.
   addTrack(op, ID_BASEOBJECT_VISIBILITY_EDITOR, 0, "other channel", {{0.0, 0.0}, {1.0, 1.0}});
   addTrack(op, ID_BASEOBJECT_REL_POSITION, 3, "fourth", {{0.0, 0.0}, {1.0, 1.0}});
+  // Too many samples: left out, and the user is told.
+  addTrack(op, ID_BASEOBJECT_REL_SCALE, 1, "long", {{0.0, 1.0}, {1e6, 2.0}});
 
+  c4dhost::ClearMessages();
   LoaderHarness h;
   writeObjectTracks(h, op);
   EXPECT_TRUE(h.api().calls.empty()) << h.api().joined();
+  ASSERT_EQ(c4dhost::Messages().size(), 1u);
+  // About 30 samples a second until a float time stops moving by 1/30 s, near 2^20 s.
+  const std::string& warning = c4dhost::Messages()[0].text;
+  EXPECT_THAT(warning, testing::StartsWith("Warning: the Scale track \"long\" of \"Obj\" (keys "
+                                           "from 0 s to 1e+06 s) would need 2"));
+  EXPECT_THAT(warning, testing::EndsWith(
+                           " samples; tracks of more than 1048576 samples are left out."));
   BaseObject::Free(op);
 }
 

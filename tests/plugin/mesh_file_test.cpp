@@ -177,13 +177,24 @@ TEST(MeshFile, TexturedMaterialBytesForProjections) {
 
 // Reads the streams back and checks every written triangle against the host polygons:
 // (a, b, c) comes back as (a, c, b), a quadrangle (a, b, c, d) as (a, d, b) and (c, b, d).
+// A grid big enough that every stream goes to the writer in several pieces, with triangles
+// among the quadrangles so that pieces end inside a polygon's corners.
 TEST(MeshFile, TriangleStreamsReadBackGiveThePolygonCorners) {
   Scene scene;
+  const int side = 250;
   std::vector<Vector> points;
-  for (int i = 0; i < 9; ++i) points.emplace_back(i % 3, i / 3, 0.5 * i);
-  const std::vector<CPolygon> polygons{CPolygon(0, 1, 4, 3), CPolygon(1, 2, 5),
-                                       CPolygon(3, 4, 7, 6), CPolygon(4, 5, 8, 7),
-                                       CPolygon(2, 5, 4)};
+  for (int i = 0; i < (side + 1) * (side + 1); ++i)
+    points.emplace_back(i % (side + 1), i / (side + 1), 0.5 * i);
+  std::vector<CPolygon> polygons;
+  for (int y = 0; y < side; ++y) {
+    for (int x = 0; x < side; ++x) {
+      const int a = y * (side + 1) + x;
+      if ((x + y) % 3 == 1)
+        polygons.emplace_back(a, a + 1, a + side + 2);
+      else
+        polygons.emplace_back(a, a + 1, a + side + 2, a + side + 1);
+    }
+  }
   PolygonObject* mesh = makeMesh(scene, "Grid", points, polygons);
   addNumberedUvw(mesh);
   addPhong(mesh);
@@ -237,7 +248,7 @@ TEST(MeshFile, TriangleStreamsReadBackGiveThePolygonCorners) {
         << "corner " << i;
   }
   // Every point once.
-  EXPECT_EQ(vertices.size(), 27u);
+  EXPECT_EQ(vertices.size(), 3 * points.size());
 }
 
 // What the exporter writes, the scene reader reads: a textured mesh at the deepest level the

@@ -1,6 +1,7 @@
 // Whole arrays and element-by-element array mode, as text and as binary blocks.
 #include "scene_bytes.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -161,3 +162,65 @@ TEST(WriterArrayMode, BinaryAccumulatorKeepsEveryWordPastItsGrowthSteps) {
 }
 
 }  // namespace
+
+// A streamed array gives the bytes of the whole array, in text and in binary blocks, however
+// its source cuts the pieces and wherever the writer's buffer ends.
+TEST(WriterArrays, StreamedArraysWriteTheBytesOfWholeOnes) {
+  struct Source {
+    const unsigned char* data;
+    size_t elementSize;
+    uint32_t next;
+    uint32_t most;  // the most the source gives at a time
+    static uint32_t fill(void* context, void* buffer, uint32_t capacity) {
+      Source& s = *static_cast<Source*>(context);
+      const uint32_t n = std::min(capacity, s.most);
+      std::memcpy(buffer, s.data + s.next * s.elementSize, n * s.elementSize);
+      s.next += n;
+      return n;
+    }
+  };
+  const uint32_t big = zelScene_api_file::kStreamBufferSize / sizeof(zelMatrix) + 5;
+  std::vector<double> numbers(16 * big);
+  for (size_t i = 0; i < numbers.size(); ++i) numbers[i] = 0.25 * double(i % 1000) - 7;
+  std::vector<float> floats(numbers.begin(), numbers.end());
+  std::vector<int> ints(numbers.size());
+  for (size_t i = 0; i < ints.size(); ++i) ints[i] = int(i) - 40;
+  const uint32_t floatsPastBuffer = zelScene_api_file::kStreamBufferSize / sizeof(float) + 3;
+  struct Case {
+    zelType base;
+    const void* data;
+    size_t elementSize;
+    uint32_t count;
+  } const cases[] = {
+      {TYPE_FLOAT, floats.data(), 4, floatsPastBuffer},
+      {TYPE_INT, ints.data(), 4, floatsPastBuffer},
+      {TYPE_COLOR, floats.data(), 12, 100001},
+      {TYPE_DOUBLE, numbers.data(), 8, 9},
+      {TYPE_MATRIX, numbers.data(), sizeof(zelMatrix), big},
+      {TYPE_FLOAT, floats.data(), 4, 0},
+  };
+  for (const Case& c : cases) {
+    for (bool binary : {false, true}) {
+      // Long text arrays cost time and show nothing the matrices do not.
+      if (!binary && c.base != TYPE_MATRIX && c.count > 1000) continue;
+      for (uint32_t most : {7u, 1u << 30}) {
+        SCOPED_TRACE(std::to_string(c.base) + (binary ? " binary" : " text") + " pieces of " +
+                     std::to_string(most));
+        const std::string whole = writeToMemory(
+            [&](zelScene_api_file& w) {
+              zelArray a{const_cast<void*>(c.data), c.count};
+              w.set_parameter("a", zel_array_of(c.base), &a);
+            },
+            binary);
+        const std::string streamed = writeToMemory(
+            [&](zelScene_api_file& w) {
+              Source source{static_cast<const unsigned char*>(c.data), c.elementSize, 0, most};
+              zelArrayStream s{c.count, &source, Source::fill};
+              w.set_parameter("a", zel_stream_of(c.base), &s);
+            },
+            binary);
+        EXPECT_TRUE(whole == streamed);
+      }
+    }
+  }
+}
