@@ -180,12 +180,14 @@ TEST(WriterArrays, StreamedArraysWriteTheBytesOfWholeOnes) {
     }
   };
   const uint32_t big = zelScene_api_file::kStreamBufferSize / sizeof(zelMatrix) + 5;
-  std::vector<double> numbers(16 * big);
+  // Enough values for the longest case: 100,001 colours.
+  std::vector<double> numbers(std::max<size_t>(16 * big, 3 * 100001));
   for (size_t i = 0; i < numbers.size(); ++i) numbers[i] = 0.25 * double(i % 1000) - 7;
   std::vector<float> floats(numbers.begin(), numbers.end());
   std::vector<int> ints(numbers.size());
   for (size_t i = 0; i < ints.size(); ++i) ints[i] = int(i) - 40;
   const uint32_t floatsPastBuffer = zelScene_api_file::kStreamBufferSize / sizeof(float) + 3;
+  ASSERT_LE(floatsPastBuffer, floats.size());
   struct Case {
     zelType base;
     const void* data;
