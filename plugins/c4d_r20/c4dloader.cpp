@@ -118,8 +118,8 @@ std::string C4DLoader::convertInto(BaseDocument* doc, zel::LightFactory& factory
 
 void C4DLoader::showProgress(const char* label) {
   const float percent = progress * 100.0f + 0.5f;
-  StatusSetBar(percent < 0.0f ? 0 : percent > 100.0f ? 100 : static_cast<Int32>(percent));
   setStatusText(label);
+  StatusSetBar(percent < 0.0f ? 0 : percent > 100.0f ? 100 : static_cast<Int32>(percent));
 }
 
 bool C4DLoader::render(BaseDocument* doc) { return runLive(doc, "", false); }
