@@ -26,8 +26,7 @@ int CommandLine::finish(const CLI::ParseError& e) {
 }
 
 int CommandLine::usageError(const std::string& message) {
-  std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", name_.c_str(), message.c_str(),
-               name_.c_str());
+  std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", name_.c_str(), message.c_str(), name_.c_str());
   return 2;
 }
 

@@ -52,8 +52,7 @@ std::string place_of(const svb::ParseError& e, const std::string& bytes) {
   const std::size_t line = 1 + std::count(bytes.begin(), bytes.begin() + offset, '\n');
   const std::size_t start = offset == 0 ? std::string::npos : bytes.rfind('\n', offset - 1);
   const std::size_t column = start == std::string::npos ? offset + 1 : offset - start;
-  return "line " + std::to_string(line) + ", column " + std::to_string(column) + ": " +
-         e.message();
+  return "line " + std::to_string(line) + ", column " + std::to_string(column) + ": " + e.message();
 }
 
 // "" for a scene; otherwise why the bytes are not one.
@@ -80,11 +79,11 @@ void print_tree(const svb::Node& node, int depth) {
     const svb::Node* material = node.child(svb::NodeKind::Material);
     if (!material) material = node.child(svb::NodeKind::MaterialUse);
     const std::size_t curves = scalars(node, "zel_bezier_curves", "nvertices");
-    std::printf("%sobject \"%s\": %zu triangles%s, %s\n", indent.c_str(), name.c_str(),
-                scalars(node, "triangles", "triangles") / 3,
-                curves ? (", " + std::to_string(curves) + " curves").c_str() : "",
-                material ? ("material \"" + std::string(material->name()) + "\"").c_str()
-                         : "no material");
+    std::printf(
+        "%sobject \"%s\": %zu triangles%s, %s\n", indent.c_str(), name.c_str(),
+        scalars(node, "triangles", "triangles") / 3,
+        curves ? (", " + std::to_string(curves) + " curves").c_str() : "",
+        material ? ("material \"" + std::string(material->name()) + "\"").c_str() : "no material");
   } else {
     return;
   }

@@ -136,8 +136,8 @@ c4ddoc::DocumentPtr readStandardInput() {
       throw c4ddoc::DocumentError(source, "file", "is larger than 2 GiB");
   }
   if (std::ferror(stdin))
-    throw c4ddoc::DocumentError(source, "file", std::string("cannot be read: ") +
-                                                    std::strerror(errno));
+    throw c4ddoc::DocumentError(source, "file",
+                                std::string("cannot be read: ") + std::strerror(errno));
   c4ddoc::ReadOptions options;
   options.baseFolder = std::filesystem::current_path().string();
   return c4ddoc::readDocument(text, source, options);

@@ -32,8 +32,8 @@ std::string counted(uint64_t n, const char* thing) {
 // "3 objects, 120 triangles, 2 materials, 4567 bytes written to PATH".
 std::string summaryOf(const C4DLoader::Counts& counts, const zel::LightFactory& factory) {
   return counted(counts.objects, "object") + ", " + counted(counts.triangles, "triangle") + ", " +
-         counted(counts.materials, "material") + ", " +
-         counted(factory.bytesWritten(), "byte") + " " + factory.destination();
+         counted(counts.materials, "material") + ", " + counted(factory.bytesWritten(), "byte") +
+         " " + factory.destination();
 }
 
 void setStatusText(const std::string& text) {

@@ -9,8 +9,7 @@
 
 namespace svb {
 
-ParseError::ParseError(std::size_t offset, const std::string& message, bool truncated,
-                       bool binary)
+ParseError::ParseError(std::size_t offset, const std::string& message, bool truncated, bool binary)
     : std::runtime_error("offset " + std::to_string(offset) + ": " + message),
       offset_(offset),
       message_(message),
@@ -449,9 +448,10 @@ class Parser {
     const std::size_t start = pos_;
     if (remaining() < kBinaryHeaderSize) {
       fail_in_binary(in_.size(),
-              "expected the 8-byte header of the binary array block at offset " +
-                  std::to_string(start) + ", only " + std::to_string(remaining()) + " bytes remain",
-              true);
+                     "expected the 8-byte header of the binary array block at offset " +
+                         std::to_string(start) + ", only " + std::to_string(remaining()) +
+                         " bytes remain",
+                     true);
     }
     if (static_cast<unsigned char>(in_[start + 1]) != kBinaryMagic[1] ||
         static_cast<unsigned char>(in_[start + 2]) != kBinaryMagic[2]) {
@@ -461,9 +461,9 @@ class Parser {
     if (letter != kBinaryFloat && letter != kBinaryInt && letter != kBinaryColor &&
         letter != kBinaryDouble) {
       fail_in_binary(start + 3,
-              "expected a binary array type letter (f, i, c or r), found \"" +
-                  printable(in_.substr(start + 3, 1)) + "\"",
-              false);
+                     "expected a binary array type letter (f, i, c or r), found \"" +
+                         printable(in_.substr(start + 3, 1)) + "\"",
+                     false);
     }
     const std::uint32_t count = read_le32(in_.data() + start + 4);
     const std::uint64_t size =
@@ -471,10 +471,10 @@ class Parser {
     const std::size_t available = in_.size() - start - kBinaryHeaderSize;
     if (size > available) {
       fail_in_binary(start,
-              std::string("expected ") + std::to_string(size) + " bytes of binary array data (" +
-                  std::to_string(count) + " x \"" + letter + "\"), only " +
-                  std::to_string(available) + " bytes remain",
-              true);
+                     std::string("expected ") + std::to_string(size) +
+                         " bytes of binary array data (" + std::to_string(count) + " x \"" +
+                         letter + "\"), only " + std::to_string(available) + " bytes remain",
+                     true);
     }
     const char* p = in_.data() + start + kBinaryHeaderSize;
     a.binary = letter;

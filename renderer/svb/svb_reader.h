@@ -208,8 +208,7 @@ class ParseError : public std::runtime_error {
  public:
   // `message` without the offset; what() is "offset N: message". `binary`: the fault lies in
   // a binary array block, where lines and columns mean nothing.
-  ParseError(std::size_t offset, const std::string& message, bool truncated,
-             bool binary = false);
+  ParseError(std::size_t offset, const std::string& message, bool truncated, bool binary = false);
   std::size_t offset() const { return offset_; }
   // What was expected at offset() (what() without the "offset N: " prefix).
   const std::string& message() const { return message_; }

@@ -18,7 +18,9 @@ using solvane_test::Outcome;
 using solvane_test::quote;
 using solvane_test::run;
 
-std::string program(const std::string& name) { return quote(std::string(INSTALLED_BIN) + "/" + name); }
+std::string program(const std::string& name) {
+  return quote(std::string(INSTALLED_BIN) + "/" + name);
+}
 
 TEST(Installed, EveryProgramNamesTheProjectsVersion) {
   for (const char* name : {"c4dhost", "svbinfo", "svbview", "docgen", "solvane"}) {
@@ -46,9 +48,10 @@ TEST_F(InstalledHost, CommandsEndWithTheirSummaryUnlessQuiet) {
     std::string what, arguments, output;  // output: a pattern for stdout and stderr together
   } const cases[] = {
       // One object with one triangle of one material; the dialog adds the suffix.
-      {"a document from standard input", "- Export --save-as " + quote(dir + "/tri") + " < " +
-       triangle, "Export: 1 object, 1 triangle, 1 material, [0-9]+ bytes written to " +
-       dir + "/tri\\.svb" + time},
+      {"a document from standard input",
+       "- Export --save-as " + quote(dir + "/tri") + " < " + triangle,
+       "Export: 1 object, 1 triangle, 1 material, [0-9]+ bytes written to " + dir + "/tri\\.svb" +
+           time},
       {"--quiet", "--quiet " + triangle + " Export --save-as=" + quote(dir + "/quiet.svb"), ""},
       {"no --save-as", triangle + " Export",
        "c4dhost: the save dialog was cancelled \\(no --save-as given\\); nothing was saved\n"},

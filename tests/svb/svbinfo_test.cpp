@@ -175,9 +175,11 @@ TEST_F(SvbInfo, RefusesBadInputSayingWhere) {
        "line 4, column 3: unexpected \"}\" outside of any block"},
       {"an unknown directive", "version 8\n#bogus\n",
        "line 2, column 1: expected a statement, found \"#bogus\""},
-      {"a binary block cut short", std::string("group \"g\" {\n\"a\" [ \x01\x02\x03i\x05\0\0\0", 26),
+      {"a binary block cut short",
+       std::string("group \"g\" {\n\"a\" [ \x01\x02\x03i\x05\0\0\0", 26),
        "offset 18: expected 20 bytes of binary array data (5 x \"i\"), only 0 bytes remain"},
-      {"a binary block of no type", std::string("group \"g\" {\n\"a\" [ \x01\x02\x03z\x05\0\0\0", 26),
+      {"a binary block of no type",
+       std::string("group \"g\" {\n\"a\" [ \x01\x02\x03z\x05\0\0\0", 26),
        "offset 21: expected a binary array type letter (f, i, c or r), found \"z\""},
   };
   for (const Case& c : cases) {
