@@ -66,6 +66,19 @@ TEST_F(InstalledHost, CommandsEndWithTheirSummaryUnlessQuiet) {
   EXPECT_EQ(stat((dir + "/quiet.svb").c_str(), &info), 0);
 }
 
+// On a terminal (here the one `script` makes) the progress is drawn on one line, rewritten
+// with carriage returns and cleared before the summary; elsewhere it never shows.
+TEST_F(InstalledHost, ProgressIsDrawnOnATerminalOnly) {
+  const std::string command = program("c4dhost") + " Export --save-as " + quote(dir + "/t.svb");
+  const Outcome terminal = run("script -qec \"" + command + "\" /dev/null");
+  ASSERT_EQ(terminal.status, 0) << terminal.output;
+  EXPECT_NE(terminal.output.find("\r[####################] 100% Hair\033[K\r\033[KExport: "),
+            std::string::npos)
+      << terminal.output;
+  const Outcome file = run(command);
+  EXPECT_EQ(file.output.find('\r'), std::string::npos) << file.output;
+}
+
 // The counts of the summary are those of the file: every host object a group inside the
 // document's root group, and the file's bytes (the demo's lights are meshes and materials
 // of their own, not counted as triangles and materials).
