@@ -39,9 +39,6 @@ class CommandLine {
     }
     return -1;
   }
-  int parse(int argc, char** argv) {
-    return parse(argc, argv, [] {});
-  }
 
  private:
   int finish(const CLI::ParseError& e);
