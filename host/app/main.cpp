@@ -42,7 +42,7 @@ const char kUsage[] =
     "                  answer: standard output). The dialog forces its suffix: a\n"
     "                  name without one gets it (Export: \"out\" writes out.svb).\n"
     "                  Without --save-as the dialog is cancelled: the command\n"
-    "                  writes nothing, c4dhost says so and exits with 0\n"
+    "                  writes nothing, c4dhost says so and exits with 0.\n"
     "  -q, --quiet     no progress and no summary line\n"
     "  --help          show this text\n"
     "  --version       show c4dhost's version\n"
