@@ -1,4 +1,5 @@
 // docgen: writes big document files (JSON) for benchmarks and for trying the host's reader.
+#include "command_line.h"
 #include "document_generator.h"
 
 #include <sys/stat.h>
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -27,21 +29,18 @@ const char kUsage[] =
     "  --tracks T      T position, rotation or scale tracks per object (0 to 9)\n"
     "  --keys K        K keys per track, one a frame at 30 fps (default 4)\n"
     "  --help          this text\n"
+    "  --version       docgen's version\n"
     "Example: docgen --grid 1000 grid.json   (the benchmarks' 1000 x 1000 grid, ~120 MB)\n";
 
-[[noreturn]] void usageError(const std::string& message) {
-  std::fprintf(stderr, "docgen: %s\n%s", message.c_str(), kUsage);
-  std::exit(2);
-}
-
-int count(const char* option, const char* text, int lo, int hi) {
-  if (text == nullptr) usageError(std::string(option) + " needs a number");
+// The whole number `text` of an option, within lo..hi.
+int count(const char* option, const std::string& text, int lo, int hi) {
   char* end = nullptr;
   errno = 0;
-  const long v = std::strtol(text, &end, 10);
-  if (errno != 0 || end == text || *end != '\0' || v < lo || v > hi) {
-    usageError(std::string(option) + " takes a whole number from " + std::to_string(lo) + " to " +
-               std::to_string(hi) + ", not \"" + text + "\"");
+  const long v = std::strtol(text.c_str(), &end, 10);
+  if (errno != 0 || end == text.c_str() || *end != '\0' || v < lo || v > hi) {
+    throw solvane_cli::UsageError{std::string(option) + " takes a whole number from " +
+                                  std::to_string(lo) + " to " + std::to_string(hi) + ", not \"" +
+                                  text + "\""};
   }
   return static_cast<int>(v);
 }
@@ -91,39 +90,36 @@ int writeFile(const docgen::Options& options, const std::string& path) {
 
 int main(int argc, char** argv) {
   docgen::Options options;
-  std::string output;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-    if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
-      return 0;
-    } else if (arg == "--grid") {
-      options.gridSize = count("--grid", value, 0, docgen::kMaxGridSize);
-    } else if (arg == "--materials") {
-      options.materials = count("--materials", value, 0, INT_MAX);
-    } else if (arg == "--objects") {
-      options.objects = count("--objects", value, 0, INT_MAX);
-    } else if (arg == "--depth") {
-      options.depth = count("--depth", value, 1, 100);
-    } else if (arg == "--group") {
-      options.grouped = true;
-      continue;
-    } else if (arg == "--tracks") {
-      options.tracksPerObject = count("--tracks", value, 0, 9);
-    } else if (arg == "--keys") {
-      options.keysPerTrack = count("--keys", value, 0, INT_MAX);
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      usageError("unknown option \"" + arg + "\"");
-    } else if (!output.empty()) {
-      usageError("more than one OUTPUT: \"" + output + "\" and \"" + arg + "\"");
-    } else {
-      output = arg;
-      continue;
-    }
-    ++i;  // the option's value
-  }
-  if (output.empty()) usageError("no OUTPUT given");
+  solvane_cli::CommandLine commandLine("docgen", kUsage);
+  CLI::App& app = commandLine.app();
+  // The numbers are checked against their ranges after parsing, each with its own message.
+  struct Count {
+    const char* option;
+    int* target;
+    int lo, hi;
+    std::string text;
+  } counts[] = {
+      {"--grid", &options.gridSize, 0, docgen::kMaxGridSize, {}},
+      {"--materials", &options.materials, 0, INT_MAX, {}},
+      {"--objects", &options.objects, 0, INT_MAX, {}},
+      {"--depth", &options.depth, 1, 100, {}},
+      {"--tracks", &options.tracksPerObject, 0, 9, {}},
+      {"--keys", &options.keysPerTrack, 0, INT_MAX, {}},
+  };
+  for (Count& c : counts) app.add_option(c.option, c.text);
+  app.add_flag("--group", options.grouped);
+  std::vector<std::string> outputs;
+  app.add_option("OUTPUT", outputs);
+  const int parsed = commandLine.parse(argc, argv, [&] {
+    for (Count& c : counts)
+      if (!c.text.empty()) *c.target = count(c.option, c.text, c.lo, c.hi);
+    if (outputs.size() > 1)
+      throw solvane_cli::UsageError{"more than one OUTPUT: \"" + outputs[0] + "\" and \"" +
+                                    outputs[1] + "\""};
+    if (outputs.empty()) throw solvane_cli::UsageError{"no OUTPUT given"};
+  });
+  if (parsed >= 0) return parsed;
+  const std::string output = outputs[0];
   if (output == "-") {
     if (!docgen::writeDocument(options, stdout) || std::fflush(stdout) != 0)
       return fail("standard output", "cannot write");

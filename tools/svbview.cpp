@@ -1,4 +1,5 @@
 // svbview: draws a .svb scene file as a PNG picture.
+#include "command_line.h"
 #include "svb_preview.h"
 #include "svb_reader.h"
 
@@ -15,6 +16,7 @@ namespace {
 
 const char kUsage[] =
     "usage: svbview SCENE -o PICTURE.png [--size WxH] [--time SECONDS]\n"
+    "       svbview --help | --version\n"
     "Draws the .svb scene SCENE (\"-\" reads standard input) as a PNG picture:\n"
     "the scene's triangles lit by its lights (a headlight without lights), in\n"
     "their materials' colours and textures, hair as thin lines, seen through\n"
@@ -25,18 +27,14 @@ const char kUsage[] =
     "  --size WxH       its size in pixels (default 640x480)\n"
     "  --time SECONDS   the time of the camera's animation (default 0)\n"
     "Exits with status 1 and the offset of the first error when the scene is\n"
-    "malformed or cannot be read, writing no picture; 2 on a usage mistake.\n";
+    "malformed or cannot be read, writing no picture; 2 on a usage mistake.\n"
+    "\"--opt=value\" is the same as \"--opt value\"; \"--\" ends the options.\n";
 
 struct Arguments {
   std::string scene;
   std::string picture;
   svb_preview::Options options;
 };
-
-int usageError(const std::string& message) {
-  std::fprintf(stderr, "svbview: %s\n%s", message.c_str(), kUsage);
-  return 2;
-}
 
 bool parseSize(const std::string& text, int& width, int& height) {
   char* end = nullptr;
@@ -57,34 +55,30 @@ bool parseTime(const std::string& text, double& time) {
   return end != text.c_str() && *end == '\0' && std::isfinite(time);
 }
 
-// 0 when the arguments are usable, otherwise the exit status (after the message).
+// -1 when the arguments are usable, otherwise the exit status (after the message).
 int parseArguments(int argc, char** argv, Arguments& args) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (a == "-o" || a == "--size" || a == "--time") {
-      if (!hasValue) return usageError("\"" + a + "\" needs a value");
-      const std::string value = argv[++i];
-      if (a == "-o") {
-        args.picture = value;
-      } else if (a == "--size") {
-        if (!parseSize(value, args.options.width, args.options.height))
-          return usageError("--size takes WxH, each 1 to " + std::to_string(svb_preview::kMaxSide) +
-                            ", not \"" + value + "\"");
-      } else if (!parseTime(value, args.options.time)) {
-        return usageError("--time takes a number of seconds, not \"" + value + "\"");
-      }
-    } else if (a.size() > 1 && a[0] == '-') {
-      return usageError("unknown option \"" + a + "\"");
-    } else if (args.scene.empty()) {
-      args.scene = a;
-    } else {
-      return usageError("expected one SCENE, found \"" + args.scene + "\" and \"" + a + "\"");
-    }
-  }
-  if (args.scene.empty()) return usageError("expected a SCENE argument");
-  if (args.picture.empty()) return usageError("expected -o PICTURE.png");
-  return 0;
+  solvane_cli::CommandLine commandLine("svbview", kUsage);
+  CLI::App& app = commandLine.app();
+  std::vector<std::string> scenes;
+  std::string size;
+  std::string time;
+  app.add_option("SCENE", scenes);
+  app.add_option("-o", args.picture);
+  app.add_option("--size", size);
+  app.add_option("--time", time);
+  return commandLine.parse(argc, argv, [&] {
+    using solvane_cli::UsageError;
+    if (!size.empty() && !parseSize(size, args.options.width, args.options.height))
+      throw UsageError{"--size takes WxH, each 1 to " + std::to_string(svb_preview::kMaxSide) +
+                       ", not \"" + size + "\""};
+    if (!time.empty() && !parseTime(time, args.options.time))
+      throw UsageError{"--time takes a number of seconds, not \"" + time + "\""};
+    if (scenes.size() > 1)
+      throw UsageError{"expected one SCENE, found \"" + scenes[0] + "\" and \"" + scenes[1] + "\""};
+    if (scenes.empty()) throw UsageError{"expected a SCENE argument"};
+    if (args.picture.empty()) throw UsageError{"expected -o PICTURE.png"};
+    args.scene = scenes[0];
+  });
 }
 
 // Reads the whole stream; false with errno's text in `error` on failure.
@@ -115,12 +109,8 @@ bool writeToStandardOutput(const svb_preview::Image& image, std::string& error) 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-    std::fputs(kUsage, stdout);
-    return 0;
-  }
   Arguments args;
-  if (const int status = parseArguments(argc, argv, args)) return status;
+  if (const int status = parseArguments(argc, argv, args); status >= 0) return status;
 
   const bool fromStdin = args.scene == "-";
   const std::string shown = fromStdin ? "standard input" : args.scene;

@@ -68,4 +68,13 @@ void ClearMessages();
 // function removes the sink.
 void SetMessageSink(std::function<void(const HostMessage&)> sink);
 
+// The status bar as the plug-in set it last (StatusSetText, StatusSetBar, StatusClear).
+struct StatusBar {
+  std::string text;    // UTF-8, empty: none
+  Int32 percent = -1;  // 0 to 100, -1: no bar
+};
+const StatusBar& Status();
+// Called after every change of the status bar; an empty function removes the sink.
+void SetStatusSink(std::function<void(const StatusBar&)> sink);
+
 }  // namespace c4dhost

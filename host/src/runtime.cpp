@@ -21,6 +21,8 @@ struct Runtime {
   std::vector<c4dhost::HostMessage> messages;
   std::function<void(const c4dhost::HostMessage&)> sink;
   std::string openDocumentFile;
+  c4dhost::StatusBar status;
+  std::function<void(const c4dhost::StatusBar&)> statusSink;
 };
 
 Runtime& State() {
@@ -34,6 +36,10 @@ void Emit(c4dhost::MessageKind kind, const maxon::String& str) {
   message.text = str.GetUtf8();
   State().messages.push_back(message);
   if (State().sink) State().sink(message);
+}
+
+void StatusChanged() {
+  if (State().statusSink) State().statusSink(State().status);
 }
 }  // namespace
 
@@ -86,6 +92,12 @@ void ClearMessages() { State().messages.clear(); }
 void SetMessageSink(std::function<void(const HostMessage&)> sink) {
   State().sink = std::move(sink);
 }
+
+const StatusBar& Status() { return State().status; }
+
+void SetStatusSink(std::function<void(const StatusBar&)> sink) {
+  State().statusSink = std::move(sink);
+}
 }  // namespace c4dhost
 
 namespace c4dhost_internal {
@@ -137,6 +149,21 @@ Bool RegisterCommandPlugin(Int32 id, const maxon::String& str, Int32 info, BaseB
 void MessageDialog(const maxon::String& str) { Emit(c4dhost::MessageKind::Dialog, str); }
 
 void GePrint(const maxon::String& str) { Emit(c4dhost::MessageKind::Print, str); }
+
+void StatusSetText(const maxon::String& str) {
+  State().status.text = str.GetUtf8();
+  StatusChanged();
+}
+
+void StatusSetBar(Int32 p) {
+  State().status.percent = p < 0 ? 0 : p > 100 ? 100 : p;
+  StatusChanged();
+}
+
+void StatusClear() {
+  State().status = c4dhost::StatusBar();
+  StatusChanged();
+}
 
 Int32 GetC4DVersion() { return c4dhost::kHostInterfaceVersion; }
 

@@ -41,6 +41,16 @@ class C4DLoader {
   // The conversion proper, onto sceneOO (which must exist).
   void load(BaseDocument* doc);
 
+  // What one conversion wrote, for the summary a command shows when it is done: a group per
+  // host object, the triangles of the triangle groups, the materials.
+  struct Counts {
+    uint64_t objects = 0;
+    uint64_t triangles = 0;
+    uint64_t materials = 0;
+  };
+  // The host's status bar: the traversal's progress as a percentage and the object's label.
+  void showProgress(const char* label);
+
   // Deepest object nesting that the scene can hold: the format's nesting limit less the
   // blocks an object's content adds inside its group, and the root group.
   static const int kMaxHierarchyDepth;
@@ -98,6 +108,7 @@ class C4DLoader {
   std::map<std::string, std::map<ZelMat, uint64_t>> materialVariants;
   zel::zelSceneapi_oo* sceneOO;
   float progress;
+  Counts counts;
   BaseDocument* document;
   bool selectionOnly;
   std::set<uint64_t> selectedGuids;

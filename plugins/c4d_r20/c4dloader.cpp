@@ -24,6 +24,24 @@ std::string withoutExtension(const std::string& name) {
   return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
+// "1 object", "3 objects".
+std::string counted(uint64_t n, const char* thing) {
+  return std::to_string(n) + " " + thing + (n == 1 ? "" : "s");
+}
+
+// "3 objects, 120 triangles, 2 materials, 4567 bytes written to PATH".
+std::string summaryOf(const C4DLoader::Counts& counts, const zel::LightFactory& factory) {
+  return counted(counts.objects, "object") + ", " + counted(counts.triangles, "triangle") + ", " +
+         counted(counts.materials, "material") + ", " + counted(factory.bytesWritten(), "byte") +
+         " " + factory.destination();
+}
+
+void setStatusText(const std::string& text) {
+  String status;
+  status.SetCString(text.c_str(), -1, STRINGENCODING::UTF8);
+  StatusSetText(status);
+}
+
 // Shows a failure to the user; nothing when there is none.
 void tellUserOfFailure(const std::string& text) {
   if (text.empty()) return;
@@ -74,6 +92,7 @@ std::string C4DLoader::convertInto(BaseDocument* doc, zel::LightFactory& factory
            ". Nothing was sent.";
   }
   std::string failure;
+  counts = Counts();
   try {
     sceneOO = new zel::zelSceneapi_oo(&factory);
     if (sceneOO->get_scene_api()) {
@@ -91,7 +110,16 @@ std::string C4DLoader::convertInto(BaseDocument* doc, zel::LightFactory& factory
   sceneOO = nullptr;
   // Only a complete scene is committed; the factory abandons the rest when it is destroyed.
   if (failure.empty() && !factory.shutdown()) failure = factory.message();
+  // The progress is over; what arrived stays in the status bar as the command's summary.
+  StatusClear();
+  if (failure.empty()) setStatusText(summaryOf(counts, factory));
   return failure;
+}
+
+void C4DLoader::showProgress(const char* label) {
+  const float percent = progress * 100.0f + 0.5f;
+  setStatusText(label);
+  StatusSetBar(percent < 0.0f ? 0 : percent > 100.0f ? 100 : static_cast<Int32>(percent));
 }
 
 bool C4DLoader::render(BaseDocument* doc) { return runLive(doc, "", false); }

@@ -220,6 +220,7 @@ maxon::Vec3<double, 1ll> C4DLoader::getDefaultColor(BaseObject* object) {
 }
 
 void C4DLoader::writeMaterial(ZelMat mat) {
+  ++counts.materials;
   const char* baseName = mat.name[0] ? mat.name : "Display color";
   std::map<ZelMat, uint64_t>& variants = materialVariants[baseName];
   const uint64_t index = variants.emplace(mat, variants.size()).first->second;

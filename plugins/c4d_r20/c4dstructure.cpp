@@ -65,6 +65,7 @@ void C4DLoader::browseHierarchy(BaseObject* object, std::vector<BaseTag*> tags, 
   copyUtf8(object->GetName(), label, kLabelSize, "object");
   zelScene_api* api = sceneOO->get_scene_api();
   api->set_progress(label, progress);
+  showProgress(label);
 
   const Int32 editorMode = readInt(object, ID_BASEOBJECT_VISIBILITY_EDITOR);
   const Int32 renderMode = readInt(object, ID_BASEOBJECT_VISIBILITY_RENDER);
@@ -73,6 +74,7 @@ void C4DLoader::browseHierarchy(BaseObject* object, std::vector<BaseTag*> tags, 
   const bool visible = editorOn && renderOn;
 
   sceneOO->begin_group(label);
+  ++counts.objects;
   api->set_flags(1);
   api->transform(transform);
 
@@ -107,7 +109,10 @@ void C4DLoader::browseHierarchy(BaseObject* object, std::vector<BaseTag*> tags, 
 
   const float consumed = progress - entry;
   progress += share - consumed;
-  if (share - consumed > 0.00001f) api->set_progress(label, progress);
+  if (share - consumed > 0.00001f) {
+    api->set_progress(label, progress);
+    showProgress(label);
+  }
 }
 
 void C4DLoader::browseTag(BaseTag* tag, UVWTag** uvw, NormalTag** normal,

@@ -55,7 +55,7 @@ void C4DLoader::writeTriangleGroup(const char* name, const int32_t* group, size_
   zelScene_api* api = sceneOO->get_scene_api();
   api->object_begin(name ? name : "object", true);
   api->geometry_use("triangles");
-  streams.write(api, group, count);
+  counts.triangles += streams.write(api, group, count);
   api->geometry_end();
   writeMaterial(mat);
   api->object_end();

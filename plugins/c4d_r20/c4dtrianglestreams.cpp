@@ -195,7 +195,7 @@ void TriangleStreams::forgetVertices() {
   vertexPoint_.clear();
 }
 
-void TriangleStreams::write(zelScene_api* api, const int32_t* group, size_t count) {
+size_t TriangleStreams::write(zelScene_api* api, const int32_t* group, size_t count) {
   keepValid(group, count);
   size_t corners = 0;
   size_t indices = 0;
@@ -234,4 +234,5 @@ void TriangleStreams::write(zelScene_api* api, const int32_t* group, size_t coun
   }
   sendStream(api, "triangles", TYPE_INT, indexCount, this, Kind::Triangles);
   forgetVertices();
+  return indices / 3;
 }

@@ -39,10 +39,10 @@ class TriangleStreams {
 
   explicit TriangleStreams(const Mesh& mesh);
 
-  // Writes the group's streams into the open geometry block. `group` lists polygons in
-  // ascending order without repeats; polygons with a point index outside the points are
-  // left out.
-  void write(zelScene_api* api, const int32_t* group, size_t count);
+  // Writes the group's streams into the open geometry block and returns the number of
+  // triangles written. `group` lists polygons in ascending order without repeats; polygons
+  // with a point index outside the points are left out.
+  size_t write(zelScene_api* api, const int32_t* group, size_t count);
 
   // What one polygon gives to a per-corner or per-triangle stream.
   enum class Kind { Normals, Corners, Uv, Triangles };

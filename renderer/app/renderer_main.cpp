@@ -1,6 +1,7 @@
 // solvane: the stand-in renderer. Listens on the first free port of
 // 3141-3151 on 127.0.0.1, answers the link library's queries, and receives
 // scenes (see renderer/link/README.md for the protocol).
+#include "command_line.h"
 #include "link_net.h"
 #include "renderer_core.h"
 #include "renderer_log.h"
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #ifndef SOLVANE_INSTALL_ROOT_PATH
 #define SOLVANE_INSTALL_ROOT_PATH ""
@@ -40,27 +42,31 @@ struct Options {
   bool detach = true;
 };
 
-void usage(FILE* out) {
-  std::fprintf(out,
-               "usage: solvane [--ports FIRST LAST] [--folder DIR] [--idle-timeout SECONDS]\n"
-               "               [--foreground]\n"
-               "The stand-in renderer. Listens on the first free port of FIRST..LAST on\n"
-               "127.0.0.1 and serves up to %zu connections at once, each on a thread of\n"
-               "its own: queries are answered while scenes stream in. Without --ports the\n"
-               "range is 3141..3151, or, as a test setting, the environment variable\n"
-               "SOLVANE_PORT_RANGE=FIRST-LAST (for example 24100-24110).\n"
-               "A received scene is read whole first; one that reads is written to a\n"
-               "temporary file in DIR/scenes, synced, and renamed to scene-<pid>-<n>.svb\n"
-               "before the reply OK <statement count>. A scene that does not read, or that\n"
-               "cannot be stored (folder unusable, disk full), gets ERROR <reason>, leaves\n"
-               "no file and changes nothing held. Scenes arriving at once are stored one\n"
-               "after the other. Logs to DIR/renderer.log.\n"
-               "Ends on a quit request, SIGTERM, or after SECONDS in which no connection\n"
-               "was open (default %d; the environment variable\n"
-               "SOLVANE_RENDERER_IDLE_SECONDS sets it too); connections still open then\n"
-               "get %d ms to finish. --foreground keeps the terminal's output instead of\n"
-               "writing to the log.\n",
-               solvane_renderer::kMaxConnections, kDefaultIdleSeconds, solvane_renderer::kFinishMs);
+std::string usage() {
+  char text[2048];
+  std::snprintf(text, sizeof text,
+                "usage: solvane [--ports FIRST LAST] [--folder DIR] [--idle-timeout SECONDS]\n"
+                "               [--foreground]\n"
+                "       solvane --help | --version\n"
+                "The stand-in renderer. Listens on the first free port of FIRST..LAST on\n"
+                "127.0.0.1 and serves up to %zu connections at once, each on a thread of\n"
+                "its own: queries are answered while scenes stream in. Without --ports the\n"
+                "range is 3141..3151, or, as a test setting, the environment variable\n"
+                "SOLVANE_PORT_RANGE=FIRST-LAST (for example 24100-24110).\n"
+                "A received scene is read whole first; one that reads is written to a\n"
+                "temporary file in DIR/scenes, synced, and renamed to scene-<pid>-<n>.svb\n"
+                "before the reply OK <statement count>. A scene that does not read, or that\n"
+                "cannot be stored (folder unusable, disk full), gets ERROR <reason>, leaves\n"
+                "no file and changes nothing held. Scenes arriving at once are stored one\n"
+                "after the other. Logs to DIR/renderer.log.\n"
+                "Ends on a quit request, SIGTERM, or after SECONDS in which no connection\n"
+                "was open (default %d; the environment variable\n"
+                "SOLVANE_RENDERER_IDLE_SECONDS sets it too); connections still open then\n"
+                "get %d ms to finish. --foreground keeps the terminal's output instead of\n"
+                "writing to the log.\n",
+                solvane_renderer::kMaxConnections, kDefaultIdleSeconds,
+                solvane_renderer::kFinishMs);
+  return text;
 }
 
 bool parseInt(char const* text, int low, int high, int& value) {
@@ -72,7 +78,7 @@ bool parseInt(char const* text, int low, int high, int& value) {
   return true;
 }
 
-// Returns 0 to go on, or the exit status.
+// Returns -1 to go on, or the exit status.
 int parseOptions(int argc, char** argv, Options& options) {
   if (char const* idle = std::getenv("SOLVANE_RENDERER_IDLE_SECONDS")) {
     if (!parseInt(idle, 1, 86400, options.idleSeconds)) {
@@ -80,34 +86,28 @@ int parseOptions(int argc, char** argv, Options& options) {
       return 2;
     }
   }
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h") {
-      usage(stdout);
-      return -1;
-    } else if (arg == "--ports" && i + 2 < argc) {
-      if (!parseInt(argv[i + 1], 1, 65535, options.firstPort) ||
-          !parseInt(argv[i + 2], options.firstPort, 65535, options.lastPort)) {
-        std::fprintf(stderr, "solvane: --ports needs FIRST <= LAST within 1..65535\n");
-        return 2;
-      }
+  solvane_cli::CommandLine commandLine("solvane", usage());
+  CLI::App& app = commandLine.app();
+  std::vector<std::string> ports;
+  std::string idleTimeout;
+  bool foreground = false;
+  app.add_option("--ports", ports)->expected(2);
+  app.add_option("--folder", options.folder);
+  app.add_option("--idle-timeout", idleTimeout);
+  app.add_flag("--foreground", foreground);
+  const int status = commandLine.parse(argc, argv, [&] {
+    using solvane_cli::UsageError;
+    if (!ports.empty()) {
+      if (!parseInt(ports[0].c_str(), 1, 65535, options.firstPort) ||
+          !parseInt(ports[1].c_str(), options.firstPort, 65535, options.lastPort))
+        throw UsageError{"--ports needs FIRST <= LAST within 1..65535"};
       options.portsGiven = true;
-      i += 2;
-    } else if (arg == "--folder" && i + 1 < argc) {
-      options.folder = argv[++i];
-    } else if (arg == "--idle-timeout" && i + 1 < argc) {
-      if (!parseInt(argv[++i], 1, 86400, options.idleSeconds)) {
-        std::fprintf(stderr, "solvane: --idle-timeout must be 1 to 86400 seconds\n");
-        return 2;
-      }
-    } else if (arg == "--foreground") {
-      options.detach = false;
-    } else {
-      std::fprintf(stderr, "solvane: unknown or incomplete option: %s\n", argv[i]);
-      usage(stderr);
-      return 2;
     }
-  }
+    if (!idleTimeout.empty() && !parseInt(idleTimeout.c_str(), 1, 86400, options.idleSeconds))
+      throw UsageError{"--idle-timeout must be 1 to 86400 seconds"};
+    options.detach = !foreground;
+  });
+  if (status >= 0) return status;
   char const* range = std::getenv(solvane_link::kPortRangeVariable);
   if (!options.portsGiven && range &&
       !solvane_link::parsePortRange(range, options.firstPort, options.lastPort)) {
@@ -115,7 +115,7 @@ int parseOptions(int argc, char** argv, Options& options) {
                  solvane_link::kPortRangeVariable, range);
     return 2;
   }
-  return 0;
+  return -1;
 }
 
 // An independent process: it must not hold the terminal or the pipes of
@@ -144,8 +144,8 @@ int main(int argc, char** argv) {
   signal(SIGPIPE, SIG_IGN);
 
   Options options;
-  int status = parseOptions(argc, argv, options);
-  if (status != 0) return status < 0 ? 0 : status;
+  const int status = parseOptions(argc, argv, options);
+  if (status >= 0) return status;
 
   int port = 0;
   int listener = solvane_renderer::listenOnFirstFreePort(options.firstPort, options.lastPort, port);

@@ -28,7 +28,10 @@ constexpr int kAttemptPauseMs = 250;
 // ever raising SIGPIPE in the host, keeping the reason of a failed write.
 ssize_t socketWrite(void* cookie, char const* data, size_t size) {
   LiveSceneApi* api = static_cast<LiveSceneApi*>(cookie);
-  if (sendAll(api->socket(), std::string_view(data, size))) return static_cast<ssize_t>(size);
+  if (sendAll(api->socket(), std::string_view(data, size))) {
+    api->sent(size);
+    return static_cast<ssize_t>(size);
+  }
   api->writeFailed(errno != 0 ? errno : EPIPE);
   return -1;
 }
@@ -105,6 +108,7 @@ bool LiveSceneApi::connect(char const* host, int port, int attempts) {
   if (writer_) disconnect();
   lastError_.clear();
   writeError_ = 0;
+  bytesSent_ = 0;
   if (!identify(host, port, attempts < 1 ? 1 : attempts)) return false;
   std::string error;
   fd_ = connectTo(host, port, kConnectTimeoutMs, &error);

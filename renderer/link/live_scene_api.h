@@ -4,6 +4,7 @@
 
 #include "zelsceneapi_forward.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -40,6 +41,10 @@ class LiveSceneApi : public zelScene_api_forward {
   // any connection.
   bool peer(std::int64_t& processId, int& port) const;
 
+  // Scene bytes streamed over the current or last connection.
+  std::uint64_t bytesSent() const { return bytesSent_; }
+  void sent(std::size_t bytes) { bytesSent_ += bytes; }
+
   // Records the reason of the first failed write to the socket.
   void writeFailed(int error);
   int socket() const { return fd_; }
@@ -55,6 +60,7 @@ class LiveSceneApi : public zelScene_api_forward {
   std::unique_ptr<zelScene_api_file> writer_;
   int clientId_ = 0;
   int writeError_ = 0;
+  std::uint64_t bytesSent_ = 0;
   std::string lastReply_;
   std::string lastError_;
   std::int64_t peerProcessId_ = 0;

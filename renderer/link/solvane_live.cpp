@@ -14,6 +14,7 @@ class SolvaneLive : public zelSolvaneLive {
   bool get_peer(std::int64_t& processId, int& port) const override {
     return scene_.peer(processId, port);
   }
+  std::uint64_t get_bytes_sent() const override { return scene_.bytesSent(); }
 
  private:
   solvane_link::LiveSceneApi scene_;

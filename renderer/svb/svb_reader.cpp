@@ -9,11 +9,12 @@
 
 namespace svb {
 
-ParseError::ParseError(std::size_t offset, const std::string& message, bool truncated)
+ParseError::ParseError(std::size_t offset, const std::string& message, bool truncated, bool binary)
     : std::runtime_error("offset " + std::to_string(offset) + ": " + message),
       offset_(offset),
       message_(message),
-      truncated_(truncated) {}
+      truncated_(truncated),
+      binary_(binary) {}
 
 namespace {
 
@@ -136,6 +137,11 @@ class Parser {
 
   [[noreturn]] void fail_at(std::size_t offset, const std::string& message, bool truncated) const {
     throw ParseError(offset, message, truncated);
+  }
+
+  [[noreturn]] void fail_in_binary(std::size_t offset, const std::string& message,
+                                   bool truncated) const {
+    throw ParseError(offset, message, truncated, true);
   }
 
   std::string found() const {
@@ -441,33 +447,34 @@ class Parser {
   void parse_binary(Array& a) {
     const std::size_t start = pos_;
     if (remaining() < kBinaryHeaderSize) {
-      fail_at(in_.size(),
-              "expected the 8-byte header of the binary array block at offset " +
-                  std::to_string(start) + ", only " + std::to_string(remaining()) + " bytes remain",
-              true);
+      fail_in_binary(in_.size(),
+                     "expected the 8-byte header of the binary array block at offset " +
+                         std::to_string(start) + ", only " + std::to_string(remaining()) +
+                         " bytes remain",
+                     true);
     }
     if (static_cast<unsigned char>(in_[start + 1]) != kBinaryMagic[1] ||
         static_cast<unsigned char>(in_[start + 2]) != kBinaryMagic[2]) {
-      fail_at(start, "expected the binary array header bytes 01 02 03", false);
+      fail_in_binary(start, "expected the binary array header bytes 01 02 03", false);
     }
     const char letter = in_[start + 3];
     if (letter != kBinaryFloat && letter != kBinaryInt && letter != kBinaryColor &&
         letter != kBinaryDouble) {
-      fail_at(start + 3,
-              "expected a binary array type letter (f, i, c or r), found \"" +
-                  printable(in_.substr(start + 3, 1)) + "\"",
-              false);
+      fail_in_binary(start + 3,
+                     "expected a binary array type letter (f, i, c or r), found \"" +
+                         printable(in_.substr(start + 3, 1)) + "\"",
+                     false);
     }
     const std::uint32_t count = read_le32(in_.data() + start + 4);
     const std::uint64_t size =
         static_cast<std::uint64_t>(count) * (letter == kBinaryDouble ? 8u : 4u);
     const std::size_t available = in_.size() - start - kBinaryHeaderSize;
     if (size > available) {
-      fail_at(start,
-              std::string("expected ") + std::to_string(size) + " bytes of binary array data (" +
-                  std::to_string(count) + " x \"" + letter + "\"), only " +
-                  std::to_string(available) + " bytes remain",
-              true);
+      fail_in_binary(start,
+                     std::string("expected ") + std::to_string(size) +
+                         " bytes of binary array data (" + std::to_string(count) + " x \"" +
+                         letter + "\"), only " + std::to_string(available) + " bytes remain",
+                     true);
     }
     const char* p = in_.data() + start + kBinaryHeaderSize;
     a.binary = letter;

@@ -40,6 +40,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace svb {
@@ -205,8 +206,9 @@ struct Scene {
 
 class ParseError : public std::runtime_error {
  public:
-  // `message` without the offset; what() is "offset N: message".
-  ParseError(std::size_t offset, const std::string& message, bool truncated);
+  // `message` without the offset; what() is "offset N: message". `binary`: the fault lies in
+  // a binary array block, where lines and columns mean nothing.
+  ParseError(std::size_t offset, const std::string& message, bool truncated, bool binary = false);
   std::size_t offset() const { return offset_; }
   // What was expected at offset() (what() without the "offset N: " prefix).
   const std::string& message() const { return message_; }
@@ -214,11 +216,13 @@ class ParseError : public std::runtime_error {
   // failing word: more bytes might complete it (a streaming reader can wait
   // for them). False when the bytes at offset() are wrong whatever follows.
   bool truncated() const { return truncated_; }
+  bool binary() const { return binary_; }
 
  private:
   std::size_t offset_;
   std::string message_;
   bool truncated_;
+  bool binary_;
 };
 
 // Parses a whole scene. Throws ParseError on malformed input.
@@ -256,6 +260,8 @@ Summary summarize(const Scene& scene);
 std::string to_text(const Summary& summary);
 // The same on one line: "version 8, 3 groups, 2 objects, ...".
 std::string to_line(const Summary& summary);
+// The counts (every field but the version) as label and value, in the order of the struct.
+std::vector<std::pair<std::string, std::size_t>> counts(const Summary& summary);
 
 namespace detail {
 template <class F>

@@ -265,6 +265,12 @@ std::string to_text(const Summary& summary) {
   return out;
 }
 
+std::vector<std::pair<std::string, std::size_t>> counts(const Summary& summary) {
+  std::vector<std::pair<std::string, std::size_t>> out;
+  for (const Field& f : kFields) out.emplace_back(f.label, summary.*f.member);
+  return out;
+}
+
 std::string to_line(const Summary& summary) {
   std::string out = "version " + version_text(summary.version);
   for (const Field& f : kFields) out += ", " + std::to_string(summary.*f.member) + " " + f.label;

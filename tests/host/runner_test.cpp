@@ -105,16 +105,20 @@ TEST(Runner, RunsACommandOnTheEmbeddedDemoDocumentOrADocumentFile) {
 }
 
 TEST(Runner, AnswersTheSaveDialogFromSaveAsAndCancelsWithout) {
+  // Cancelled is the user's choice, not a failure; the runner says why nothing was saved.
   Result r = runHost({"--plugin", kPlugin, "Save"});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.err, "save cancelled\ntest plug-in ended\n");
+  EXPECT_EQ(r.err,
+            "save cancelled\n"
+            "c4dhost: the save dialog was cancelled (no --save-as given); nothing was saved\n"
+            "test plug-in ended\n");
 
   r = runHost({"--plugin", kPlugin, "Save", "--save-as", "/tmp/somewhere/out.svb"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "save as /tmp/somewhere/out.svb\ntest plug-in ended\n");
 
   // A command can also be named by its id.
-  r = runHost({"--plugin", kPlugin, "--save-as", "-", "1000002"});
+  r = runHost({"--plugin=" + kPlugin, "--save-as=-", "--", "1000002"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "save as -\ntest plug-in ended\n");
 }
@@ -175,6 +179,7 @@ TEST(Runner, RefusesAWrongCommandLine) {
                                                {"a.json", "Hello", "extra"},
                                                {"--frobnicate"},
                                                {"Hello", "--save-as"},
+                                               {"Hello", "--save-as", "a", "--save-as", "b"},
                                                {"--host-version", "new", "--list"}}) {
     const Result r = runHost(args);
     EXPECT_EQ(r.status, 2) << r.err;

@@ -70,6 +70,7 @@ class FakeLive : public zelSolvaneLive {
     port = control.peerPort;
     return control.peerPort > 0;
   }
+  std::uint64_t get_bytes_sent() const override { return 0; }
 
  private:
   FakeScene scene_;

@@ -179,8 +179,11 @@ TEST_F(Commands, RenderAndUpdateWithoutRendererTellTheUser) {
   EXPECT_TRUE(command(kUpdateId)->Execute(doc.get()));
   SolvaneSystem::solvaneNLPath = savedRegular;
   SolvaneSystem::solvaneFltPath = savedFloating;
+  // No link library anywhere: the message says where it was looked for.
   const std::string reason =
-      "Failed to connect. Could not get a scene api. Please check your Solvane installation.\n";
+      "Failed to connect. Could not get a scene api. Please check your Solvane installation "
+      "(looked for the link library in " +
+      missing + " or " + missing + " for %d = 8 down to 7).\n";
   EXPECT_THAT(dialogs(), ::testing::ElementsAre(reason, reason));
 }
 

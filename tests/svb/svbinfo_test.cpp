@@ -6,6 +6,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -134,6 +135,63 @@ TEST_F(SvbInfo, SummaryOfAWrittenSceneAndWhereItsTruncationBreaks) {
                 ": expected 24 bytes of binary array data (6 x \"i\"), only 4 bytes remain\n");
 }
 
+TEST_F(SvbInfo, TreeAndJsonOfAWrittenScene) {
+  const std::string file = path("scene.svb");
+  ASSERT_TRUE(write_scene(file));
+  Outcome r = run("--tree '" + file + "'");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.substr(r.out.find("group \"untitled\"")),
+            "group \"untitled\"\n"
+            "  group \"Quad\"\n"
+            "    object \"Quad\": 2 triangles, material \"Quad\"\n"
+            "  group \"Light\"\n"
+            "    object \"Light\": 1 triangles, material \"Light\"\n"
+            "  group \"Hair\"\n"
+            "    object \"Hair\": 0 triangles, 4 curves, material \"Hair\"\n");
+  r = run("--json -", file);
+  EXPECT_EQ(r.status, 0) << r.err;
+  const nlohmann::json j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["file"], "standard input");
+  EXPECT_EQ(j["version"], 8);
+  EXPECT_EQ(j["triangles"], 3);
+  EXPECT_EQ(j["animation_blocks"], 3);
+  EXPECT_EQ(run("--json --tree '" + file + "'").status, 2);
+}
+
+// Input that is no scene, or malformed where it says: line and column in the text, the byte
+// offset in a binary block.
+TEST_F(SvbInfo, RefusesBadInputSayingWhere) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::string error;  // after "svbinfo: FILE: "
+  } const cases[] = {
+      {"empty", "", "empty file: a scene holds at least a version statement or a block"},
+      {"blank lines", "\n\n", "not a scene: no version statement and no block"},
+      {"plain text", "svbinfo checks a scene\nand prints its summary.\n",
+       "not a scene: no version statement and no block"},
+      {"a README", "# Tools\n", "line 1, column 1: expected a statement, found \"# Tools\""},
+      {"a stray brace", "version 8\ngroup \"g\" {\n}\n  }\n",
+       "line 4, column 3: unexpected \"}\" outside of any block"},
+      {"an unknown directive", "version 8\n#bogus\n",
+       "line 2, column 1: expected a statement, found \"#bogus\""},
+      {"a binary block cut short",
+       std::string("group \"g\" {\n\"a\" [ \x01\x02\x03i\x05\0\0\0", 26),
+       "offset 18: expected 20 bytes of binary array data (5 x \"i\"), only 0 bytes remain"},
+      {"a binary block of no type",
+       std::string("group \"g\" {\n\"a\" [ \x01\x02\x03z\x05\0\0\0", 26),
+       "offset 21: expected a binary array type letter (f, i, c or r), found \"z\""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::ofstream(path("bad.svb"), std::ios::binary) << c.bytes;
+    const Outcome r = run("'" + path("bad.svb") + "'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "svbinfo: " + path("bad.svb") + ": " + c.error + "\n");
+  }
+}
+
 TEST_F(SvbInfo, UsageAndUnreadableFiles) {
   Outcome r = run("'" + path("missing.svb") + "'");
   EXPECT_EQ(r.status, 1);
@@ -141,13 +199,14 @@ TEST_F(SvbInfo, UsageAndUnreadableFiles) {
             "svbinfo: " + path("missing.svb") + ": cannot open: No such file or directory\n");
   r = run("--help");
   EXPECT_EQ(r.status, 0);
-  EXPECT_THAT(r.out, StartsWith("usage: svbinfo FILE\n"));
+  EXPECT_THAT(r.out, StartsWith("usage: svbinfo [--tree | --json] FILE\n"));
   r = run("");
   EXPECT_EQ(r.status, 2);
   EXPECT_THAT(r.err, StartsWith("svbinfo: expected exactly one FILE argument\n"));
+  // The command-line library's own wording.
   r = run("--verbose");
   EXPECT_EQ(r.status, 2);
-  EXPECT_THAT(r.err, StartsWith("svbinfo: unknown option \"--verbose\"\n"));
+  EXPECT_THAT(r.err, StartsWith("svbinfo: The following argument was not expected: --verbose\n"));
   // A directory opens but cannot be read.
   r = run("'" + dir_ + "'");
   EXPECT_EQ(r.status, 1);

@@ -30,6 +30,7 @@ ssize_t sinkWrite(void* cookie, char const* data, size_t size) {
       return -1;
     }
     done += static_cast<size_t>(n);
+    sink->wrote(static_cast<size_t>(n));
   }
   return static_cast<ssize_t>(size);
 }
@@ -80,6 +81,7 @@ bool FileSink::fail(int error) {
 bool FileSink::open(std::string const& path) {
   abandon();
   error_ = 0;
+  written_ = 0;
   if (path.empty()) return fail(ENOENT);
   struct stat info;
   mode_t mode = 0;
@@ -125,6 +127,7 @@ bool FileSink::open(std::string const& path) {
 bool FileSink::adopt(FILE* stream) {
   abandon();
   error_ = 0;
+  written_ = 0;
   if (!stream) return fail(EBADF);
   if (std::fflush(stream) != 0) return fail(errno);
   int fd = fileno(stream);

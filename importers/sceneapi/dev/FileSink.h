@@ -36,6 +36,10 @@ class FileSink {
   // Records a write failure; the stream's write function calls it.
   void failed(int error);
   int descriptor() const { return fd_; }
+  // Counts bytes that reached the descriptor; the stream's write function calls it.
+  void wrote(size_t bytes) { written_ += bytes; }
+  // Bytes written to the descriptor since open() or adopt(); 0 for a stream without one.
+  unsigned long long bytesWritten() const { return written_; }
 
  private:
   bool openStream(int fd, bool owned);
@@ -49,6 +53,7 @@ class FileSink {
   FILE* stream_ = nullptr;
   bool cookie_ = false;  // stream_ is ours (a cookie stream), not the adopted one
   int error_ = 0;
+  unsigned long long written_ = 0;
 };
 
 }  // namespace zel

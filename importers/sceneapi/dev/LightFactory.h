@@ -3,6 +3,7 @@
 
 #include "zelapi.h"
 
+#include <cstdint>
 #include <string>
 
 namespace zel {
@@ -32,6 +33,10 @@ class LightFactory {
   // Whether the receiving end already held the model before this output (a renderer that
   // is updated); a file never does.
   virtual bool hadModel() const { return false; }
+  // Bytes the output carried (the file's; the stream's to the renderer), once shut down.
+  virtual std::uint64_t bytesWritten() const { return 0; }
+  // Where the scene went, for the user: "written to PATH", "sent to the renderer (...)".
+  virtual std::string destination() const { return std::string(); }
 };
 
 }  // namespace zel

@@ -49,6 +49,7 @@ bool LightFileFactory::shutdown() {
   delete writer_;
   writer_ = nullptr;
   if (!sink_->commit()) return fail("could not write file", sink_->error());
+  bytes_ = sink_->bytesWritten();
   sink_.reset();
   return true;
 }

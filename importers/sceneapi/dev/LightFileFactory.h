@@ -4,6 +4,7 @@
 #include "LightFactory.h"
 #include "zelapi.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -42,6 +43,10 @@ class LightFileFactory : public LightFactory {
   // failed; the target is then left as it was.
   bool shutdown() override;
   std::string const& message() const override { return message_; }
+  // The bytes written, once shut down (0 for an in-memory stream).
+  std::uint64_t bytesWritten() const override { return bytes_; }
+  // "written to PATH" (or to the stream's name).
+  std::string destination() const override { return "written to " + path_; }
 
   void writeHeader();
 
@@ -57,6 +62,7 @@ class LightFileFactory : public LightFactory {
   zelScene_api_file* writer_ = nullptr;
   bool opened_ = false;
   bool done_ = false;
+  std::uint64_t bytes_ = 0;
   std::string message_;
 };
 

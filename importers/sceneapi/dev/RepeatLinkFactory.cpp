@@ -86,6 +86,7 @@ bool RepeatLinkFactory::shutdown() {
   bool arrived = true;
   if (connected_) {
     arrived = sceneApi_->disconnect();
+    bytesSent_ = zel_live_bytes_sent();
     if (!arrived) {
       std::string reason = zel_live_last_error();
       message_ = "The scene did not arrive: " +
@@ -146,7 +147,13 @@ bool RepeatLinkFactory::connectOrInit() {
   waitBound_.clear();
   sceneApi_ = zel_get_scene_api_linked(lowest_, highest_);
   if (!sceneApi_) {
-    message_ = "Could not get a scene api. Please check your Solvane installation.\n";
+    message_ = "Could not get a scene api. Please check your Solvane installation";
+    // No library loaded at all: say where it was looked for.
+    if (!solvane_live_loader) {
+      message_ += " (looked for the link library in " +
+                  SolvaneSystem::instance().describeSearch(lowest_, highest_) + ")";
+    }
+    message_ += ".\n";
     return false;
   }
   sceneApi_->set_id(clientId_);
@@ -188,8 +195,17 @@ bool RepeatLinkFactory::connectOrInit() {
     return false;
   }
   connectedPort_ = chosen.livelink_port;
+  if (!zel_live_peer(peerProcessId_, peerPort_)) {
+    peerProcessId_ = chosen.process_id;
+    peerPort_ = chosen.livelink_port;
+  }
   connected_ = true;
   return true;
+}
+
+std::string RepeatLinkFactory::destination() const {
+  return "sent to the renderer (process " + std::to_string(peerProcessId_) + ", port " +
+         std::to_string(peerPort_) + ")";
 }
 
 std::vector<SolvaneInstance> RepeatLinkFactory::getInstances(zelQuery_api* query) {

@@ -45,6 +45,10 @@ class RepeatLinkFactory : public LightFactory {
   std::string const& message() const override { return message_; }
   // Whether the instance chosen by the last selection held the model.
   bool hadModel() const override { return hadModel_; }
+  // The scene bytes streamed, once shut down.
+  std::uint64_t bytesWritten() const override { return bytesSent_; }
+  // "sent to the renderer (process N, port P)".
+  std::string destination() const override;
 
   void setVersionRange(int lowest, int highest);
   void setModelName(std::string name);
@@ -92,6 +96,9 @@ class RepeatLinkFactory : public LightFactory {
   int lowest_ = 7;
   int highest_ = 20;
   int connectedPort_ = -1;
+  std::int64_t peerProcessId_ = 0;  // the renderer reached, as the link library reports it
+  int peerPort_ = 0;
+  std::uint64_t bytesSent_ = 0;
   std::string modelName_;
   bool update_ = false;
   bool hadModel_ = false;

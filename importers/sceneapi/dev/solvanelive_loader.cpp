@@ -98,6 +98,12 @@ std::string zel_live_last_error() {
   return text ? text : "";
 }
 
+std::uint64_t zel_live_bytes_sent() {
+  return solvane_live_loader && solvane_live_loader->live
+             ? solvane_live_loader->live->get_bytes_sent()
+             : 0;
+}
+
 bool zel_live_peer(std::int64_t& process_id, int& port) {
   return solvane_live_loader && solvane_live_loader->live &&
          solvane_live_loader->live->get_peer(process_id, port);

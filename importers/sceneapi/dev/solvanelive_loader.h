@@ -39,5 +39,9 @@ std::string zel_live_last_error();
 // library is loaded.
 bool zel_live_peer(std::int64_t& process_id, int& port);
 
+// Scene bytes the live scene API streamed over its current or last connection; 0 when no
+// library is loaded.
+std::uint64_t zel_live_bytes_sent();
+
 // File name of the link library for an installation version.
 char const* zel_live_library_base_name(int version);

@@ -45,6 +45,8 @@ class zelSolvaneLive {
   // The renderer the scene API is connected to, or was connected to last: its process id and
   // port. False when it never connected.
   virtual bool get_peer(std::int64_t& process_id, int& port) const = 0;  // slot 5
+  // Scene bytes the scene API streamed over its current or last connection.
+  virtual std::uint64_t get_bytes_sent() const = 0;  // slot 6
 };
 
 // The library's entry point, looked up by name and called without arguments.
