@@ -66,8 +66,18 @@ void NodeList::Insert(GeListNode* node, GeListNode* pred) {
   pred->next_ = node;
 }
 
+// A node's children move up into this list before the node goes, so that a tree of any
+// depth is deleted without recursion.
 void NodeList::DeleteAll() {
-  while (first) delete first;  // the destructor unlinks the node
+  while (first) {
+    GeListNode* node = first;
+    if (GeListNode* child = node->GetDown()) {
+      child->Remove();
+      Insert(child, nullptr);
+      continue;
+    }
+    delete node;  // the destructor unlinks the node
+  }
 }
 }  // namespace c4dsdk_internal
 
