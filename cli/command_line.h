@@ -1,11 +1,13 @@
 // The command line of every program of the project, parsed by CLI11 so that "--opt=value",
 // "--" (the end of options) and "-" (a positional argument: standard input or output) mean
-// the same everywhere.
+// the same everywhere. The library stays behind this file, so that it is compiled once.
 #pragma once
 
-#include <CLI/CLI.hpp>
-
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace solvane_cli {
 
@@ -16,37 +18,38 @@ struct UsageError {
 };
 
 // A parser named after the program with -h/--help (printing `usage`, the program's own
-// text) and --version (printing "NAME VERSION").
+// text) and --version (printing "NAME VERSION"). `names` are as the library takes them:
+// "-q,--quiet" for an option, "FILE" for positional arguments.
 class CommandLine {
  public:
   CommandLine(std::string name, std::string usage);
+  ~CommandLine();
+  CommandLine(const CommandLine&) = delete;
+  CommandLine& operator=(const CommandLine&) = delete;
 
-  CLI::App& app() { return app_; }
+  void flag(const std::string& names, bool& target);
+  void option(const std::string& names, std::string& target);
+  void option(const std::string& names, int& target);
+  // An option given at most once: a second one is a mistake.
+  void option(const std::string& names, std::optional<std::string>& target);
+  // Every value given (positional arguments), or exactly `count` values after the option.
+  void values(const std::string& names, std::vector<std::string>& target, int count = 0);
+  // The two options (already declared) may not be given together.
+  void exclusive(const std::string& first, const std::string& second);
 
   // Parses argv; `check` (may throw UsageError) runs after a successful parse. Returns -1
   // when the program goes on, else its exit status: 0 after --help or --version, 2 after a
   // wrong command line, reported on standard error as "NAME: WHAT" and
   // "Try 'NAME --help'.".
-  template <class Check>
-  int parse(int argc, char** argv, Check check) {
-    try {
-      app_.parse(argc, argv);
-      check();
-    } catch (const UsageError& e) {
-      return usageError(e.message);
-    } catch (const CLI::ParseError& e) {
-      return finish(e);
-    }
-    return -1;
-  }
+  int parse(int argc, char** argv, const std::function<void()>& check);
 
  private:
-  int finish(const CLI::ParseError& e);
   int usageError(const std::string& message);
 
+  struct Parser;
   std::string name_;
   std::string usage_;
-  CLI::App app_;
+  std::unique_ptr<Parser> parser_;
 };
 
 }  // namespace solvane_cli

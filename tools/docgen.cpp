@@ -91,7 +91,6 @@ int writeFile(const docgen::Options& options, const std::string& path) {
 int main(int argc, char** argv) {
   docgen::Options options;
   solvane_cli::CommandLine commandLine("docgen", kUsage);
-  CLI::App& app = commandLine.app();
   // The numbers are checked against their ranges after parsing, each with its own message.
   struct Count {
     const char* option;
@@ -106,10 +105,10 @@ int main(int argc, char** argv) {
       {"--tracks", &options.tracksPerObject, 0, 9, {}},
       {"--keys", &options.keysPerTrack, 0, INT_MAX, {}},
   };
-  for (Count& c : counts) app.add_option(c.option, c.text);
-  app.add_flag("--group", options.grouped);
+  for (Count& c : counts) commandLine.option(c.option, c.text);
+  commandLine.flag("--group", options.grouped);
   std::vector<std::string> outputs;
-  app.add_option("OUTPUT", outputs);
+  commandLine.values("OUTPUT", outputs);
   const int parsed = commandLine.parse(argc, argv, [&] {
     for (Count& c : counts)
       if (!c.text.empty()) *c.target = count(c.option, c.text, c.lo, c.hi);

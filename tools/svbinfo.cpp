@@ -106,13 +106,13 @@ std::string json_summary(const std::string& shown, std::size_t size, const svb::
 
 int main(int argc, char** argv) {
   solvane_cli::CommandLine commandLine("svbinfo", kUsage);
-  CLI::App& app = commandLine.app();
   std::vector<std::string> files;
   bool tree = false;
   bool json = false;
-  app.add_option("FILE", files);
-  CLI::Option* treeFlag = app.add_flag("--tree", tree);
-  app.add_flag("--json", json)->excludes(treeFlag);
+  commandLine.values("FILE", files);
+  commandLine.flag("--tree", tree);
+  commandLine.flag("--json", json);
+  commandLine.exclusive("--tree", "--json");
   const int parsed = commandLine.parse(argc, argv, [&files] {
     if (files.size() != 1) throw solvane_cli::UsageError{"expected exactly one FILE argument"};
   });

@@ -58,14 +58,13 @@ bool parseTime(const std::string& text, double& time) {
 // -1 when the arguments are usable, otherwise the exit status (after the message).
 int parseArguments(int argc, char** argv, Arguments& args) {
   solvane_cli::CommandLine commandLine("svbview", kUsage);
-  CLI::App& app = commandLine.app();
   std::vector<std::string> scenes;
   std::string size;
   std::string time;
-  app.add_option("SCENE", scenes);
-  app.add_option("-o", args.picture);
-  app.add_option("--size", size);
-  app.add_option("--time", time);
+  commandLine.values("SCENE", scenes);
+  commandLine.option("-o", args.picture);
+  commandLine.option("--size", size);
+  commandLine.option("--time", time);
   return commandLine.parse(argc, argv, [&] {
     using solvane_cli::UsageError;
     if (!size.empty() && !parseSize(size, args.options.width, args.options.height))

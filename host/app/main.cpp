@@ -67,14 +67,14 @@ struct Options {
 };
 
 // Declares the options on the parser; checks that depend on several of them come after.
-void declareOptions(CLI::App& app, Options& o) {
-  app.add_option("arguments", o.positional);
-  app.add_flag("--list", o.list);
-  app.add_flag("-q,--quiet", o.quiet);
-  app.add_option("--plugin", o.plugin)->multi_option_policy(CLI::MultiOptionPolicy::Throw);
-  app.add_option("--save-as", o.saveAs)->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+void declareOptions(solvane_cli::CommandLine& commandLine, Options& o) {
+  commandLine.values("arguments", o.positional);
+  commandLine.flag("--list", o.list);
+  commandLine.flag("-q,--quiet", o.quiet);
+  commandLine.option("--plugin", o.plugin);
+  commandLine.option("--save-as", o.saveAs);
   // For tests: pretend to be a host of another interface version.
-  app.add_option("--host-version", o.hostVersion);
+  commandLine.option("--host-version", o.hostVersion);
 }
 
 void checkOptions(const Options& o) {
@@ -274,7 +274,7 @@ int main(int argc, char** argv) {
   signal(SIGPIPE, SIG_IGN);
   Options options;
   solvane_cli::CommandLine commandLine("c4dhost", kUsage);
-  declareOptions(commandLine.app(), options);
+  declareOptions(commandLine, options);
   const int parsed = commandLine.parse(argc, argv, [&options] { checkOptions(options); });
   if (parsed >= 0) return parsed;
   int status = 1;

@@ -87,14 +87,13 @@ int parseOptions(int argc, char** argv, Options& options) {
     }
   }
   solvane_cli::CommandLine commandLine("solvane", usage());
-  CLI::App& app = commandLine.app();
   std::vector<std::string> ports;
   std::string idleTimeout;
   bool foreground = false;
-  app.add_option("--ports", ports)->expected(2);
-  app.add_option("--folder", options.folder);
-  app.add_option("--idle-timeout", idleTimeout);
-  app.add_flag("--foreground", foreground);
+  commandLine.values("--ports", ports, 2);
+  commandLine.option("--folder", options.folder);
+  commandLine.option("--idle-timeout", idleTimeout);
+  commandLine.flag("--foreground", foreground);
   const int status = commandLine.parse(argc, argv, [&] {
     using solvane_cli::UsageError;
     if (!ports.empty()) {
