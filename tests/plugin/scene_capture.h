@@ -8,6 +8,8 @@
 #include "zelsceneapi_file.h"
 #include "zelsceneapi_oo.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -65,12 +67,22 @@ inline std::vector<const svb::Node*> nodesOf(const svb::Scene& scene, svb::NodeK
   });
   return out;
 }
+// The nodes point into the scene, which must outlive them.
+std::vector<const svb::Node*> nodesOf(const svb::Scene&& scene, svb::NodeKind kind) = delete;
 
 // The names of the nodes of `kind`, in file order.
 inline std::vector<std::string> namesOf(const svb::Scene& scene, svb::NodeKind kind) {
   std::vector<std::string> names;
   for (const svb::Node* n : nodesOf(scene, kind)) names.emplace_back(n->name());
   return names;
+}
+
+// The value of the parameter `name` of `node`; a failure and an empty value when it has none.
+inline const svb::Value& valueOf(const svb::Node& node, const char* name) {
+  static const svb::Value none;
+  const svb::Node* parameter = node.param(name);
+  EXPECT_NE(parameter, nullptr) << "no parameter " << name;
+  return parameter ? parameter->value : none;
 }
 
 }  // namespace plugin_test
