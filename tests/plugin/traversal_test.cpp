@@ -133,7 +133,7 @@ TEST(Traversal, NamesOfTheRootTheGroupsAndTheObjects) {
   }
 
   Document d;
-  addObject(d, Onull, std::string(1500, 'n').c_str());
+  addObject(d, Ocamera, "Inner", addObject(d, Onull, std::string(1500, 'n').c_str()));
   addObject(d, Onull, std::string(1023, 'k').c_str());
   String bad;
   bad.SetRawBytes("\xff\xfe");
@@ -141,10 +141,11 @@ TEST(Traversal, NamesOfTheRootTheGroupsAndTheObjects) {
   addObject(d, Ocamera, "");
   const svb::Scene scene = convert(d);
   EXPECT_THAT(namesOf(scene, svb::NodeKind::Group),
-              ElementsAreArray({"untitled", std::string(1023, 'n').c_str(),
+              ElementsAreArray({"untitled", std::string(1023, 'n').c_str(), "Inner",
                                 std::string(1023, 'k').c_str(), "object", ""}));
   EXPECT_THAT(namesOf(scene, svb::NodeKind::Object), ElementsAreArray({"object"}));
-  EXPECT_THAT(namesOf(scene, svb::NodeKind::Camera), ElementsAreArray({"Camera"}));
+  // Cameras depth first, ancestors' descendants before later objects.
+  EXPECT_THAT(namesOf(scene, svb::NodeKind::Camera), ElementsAreArray({"Inner", "Camera"}));
 }
 
 // What the exporter writes, the scene reader reads: a textured mesh at the deepest level the
