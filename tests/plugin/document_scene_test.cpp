@@ -16,7 +16,7 @@ using namespace plugin_test;
 // "shot.c4d", converted while its current time is 0.05 s:
 //   Eye     camera at (1, 2, 3), field of view pi/2
 //   Rig     null at (100, 0, 0), texture tag "Red", its Y keyed 0 at 0 s and 9 at 0.09 s
-//     Wedge   triangle
+//     Wedge   triangle whose deform cache is the triangle "Bent"
 //     Gen     generator whose cache is the triangle "Cache"
 //   Panel   a quadrangle and a triangle with UVW, normal and texture ("Wood") tags, at
 //           (0, 0, -5) scaled by 2
@@ -40,13 +40,15 @@ BaseObject* buildShot(Document& d) {
   rig->SetRelPos(Vector(100, 0, 0));
   addTextureTag(rig, addMaterial(d, "Red", Vector(1, 0, 0)));
   addTrack(rig, ID_BASEOBJECT_REL_POSITION, 1, "Height", {{0.0, 0.0}, {0.09, 9.0}});
-  addTriangle(d, "Wedge", rig);
-  BaseObject* gen = addObject(d, Ocube, "Gen", rig);
+  BaseObject* bent = PolygonObject::Alloc(3, 1);
+  addTriangle(d, "Wedge", rig)->SetDeformCache(bent);
   PolygonObject* cache = PolygonObject::Alloc(3, 1);
-  cache->SetName(String("Cache"));
-  for (Int32 i = 0; i < 3; ++i) cache->GetPointW()[i] = numberedPoints(3)[size_t(i)];
-  cache->GetPolygonW()[0] = CPolygon(0, 1, 2);
-  gen->SetCache(cache);
+  addObject(d, Ocube, "Gen", rig)->SetCache(cache);
+  for (PolygonObject* triangle : {static_cast<PolygonObject*>(bent), cache}) {
+    triangle->SetName(String(triangle == cache ? "Cache" : "Bent"));
+    for (Int32 i = 0; i < 3; ++i) triangle->GetPointW()[i] = numberedPoints(3)[size_t(i)];
+    triangle->GetPolygonW()[0] = CPolygon(0, 1, 2);
+  }
 
   PolygonObject* panel =
       addMesh(d, "Panel", {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {2, 0.5, 0}},
@@ -160,8 +162,17 @@ progress "Wedge" 0.143
 group "Wedge" {
 flags 1
 transform 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1
-object "Wedge" {
+progress "Bent" 0.143
+
+
+group "Bent" {
+flags 1
+transform 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1
+object "Bent" {
 )") + kTriangleRed + R"(}
+progress "Bent" 0.179
+
+}
 progress "Wedge" 0.214
 
 progress "Gen" 0.214
