@@ -59,16 +59,6 @@ std::string wrapperOutput(const std::function<void(zel::zelSceneapi_oo&)>& body)
   return out;
 }
 
-// The message of the std::exception `body` throws, or "<nothing thrown>".
-std::string thrownMessage(const std::function<void()>& body) {
-  try {
-    body();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "<nothing thrown>";
-}
-
 // The document test pins the perspective camera the plug-in writes; an orthographic one has
 // no field of view, and a camera without a transform writes none.
 TEST(SceneOutput, OrthographicCameraWithDefaults) {
@@ -90,59 +80,7 @@ TEST(SceneOutput, OrthographicCameraWithDefaults) {
                                                               "}\n"));
 }
 
-TEST(SceneOutput, MaterialWithCapturedSubShader) {
-  std::string out = wrapperOutput([](zel::zelSceneapi_oo& oo) {
-    zelScene_api* api = oo.get_scene_api();
-    api->shader_begin(nullptr, "zel_texture");
-    oo.set_parameter("file", std::string("wood.png"));
-    api->shader_end();
-    zelShader* texture = api->shader_get();
-    api->shader_begin(nullptr, "zel_material");
-    oo.set_parameter("color", zelColor(1, 0.5f, 0.25f));
-    api->set_subshader("diffuse", texture);
-    api->shader_end();
-    zelShader* material = api->shader_get();
-    api->material_begin("wood", true);
-    api->material_set_shader(static_cast<zelShader_type>(9), material);
-    api->material_end();
-  });
-  EXPECT_TRUE(sameBytes(out, std::string(kBannerAndVersion) + "material \"wood\" {\n"
-                                                              "// assuming surface shader\n"
-                                                              "surface \"zel_material\" {\n"
-                                                              "\"color\" 1 0.5 0.25,\n"
-                                                              "\"diffuse\" ! \"zel_texture\" {\n"
-                                                              "\"file\" \"wood.png\",\n"
-                                                              "},\n"
-                                                              "}\n"
-                                                              "}\n"));
-}
-
-TEST(SceneOutput, WrapperCountersAndArraySetter) {
-  std::string out = wrapperOutput([](zel::zelSceneapi_oo& oo) {
-    for (int expected = 1; expected <= 3; ++expected) {
-      EXPECT_EQ(oo.shaderBegin("zel_texture"), expected);
-      oo.shaderEnd();
-    }
-    EXPECT_EQ(oo.createInstanceID(), 1);
-    EXPECT_EQ(oo.createInstanceID(), 2);
-    oo.setSceneapi(oo.get_scene_api());
-    EXPECT_EQ(oo.createInstanceID(), 1);
-    EXPECT_EQ(oo.shaderBegin("zel_texture"), 1);
-    oo.shaderEnd();
-    EXPECT_TRUE(oo.set_vec3_array("seven", {1, 2, 3, 4, 5, 6, 7}));  // whole triples only
-    EXPECT_EQ(thrownMessage([&] { oo.set_parameter("raw", "text"); }),
-              "const char * are deprecated");
-  });
-  EXPECT_TRUE(sameBytes(out, std::string(kBannerAndVersion) + "#define shader 1 zel_texture {\n}\n"
-                                                              "#define shader 2 zel_texture {\n}\n"
-                                                              "#define shader 3 zel_texture {\n}\n"
-                                                              "id 1\n"
-                                                              "id 2\n"
-                                                              "id 1\n"
-                                                              "#define shader 1 zel_texture {\n}\n"
-                                                              "\"seven\" [ 1 2 3,4 5 6 ] ,\n"));
-}
-
+// A link factory that gives no scene API: the wrapper starts nothing and writes nothing.
 TEST(SceneOutput, WrapperWithoutSceneApiStaysEmpty) {
   StreamFactory factory(nullptr);
   zel::zelSceneapi_oo oo(&factory);
