@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -78,114 +79,97 @@ BaseShader* addShader(BaseList2D* owner, Int32 type) {
   return shader;
 }
 
-BaseShader* addColorShader(BaseList2D* owner, const Vector& color) {
-  BaseShader* shader = addShader(owner, Xcolor);
-  setParam(shader, COLORSHADER_COLOR, GeData(color));
-  return shader;
-}
-
-BaseShader* addBitmapShader(BaseList2D* owner, const char* path) {
+BaseShader* addBitmapShader(BaseList2D* owner, const std::string& path) {
   BaseShader* shader = addShader(owner, Xbitmap);
-  setParam(shader, BITMAPSHADER_FILENAME, GeData(Filename(path)));
+  setParam(shader, BITMAPSHADER_FILENAME, GeData(Filename(path.c_str())));
   return shader;
 }
 
-// A gradient shader of `type` whose gradient (parameter `param`) starts with `first`.
-void addGradientShader(BaseList2D* owner, Int32 type, Int32 param, const Vector& first) {
-  BaseShader* shader = addShader(owner, type);
+// A shader of a material's list: a colour shader of `color`, a bitmap of `file`, or a
+// gradient (or gradient-based) shader whose gradient starts with `color`.
+struct ShaderSpec {
+  Int32 type;
+  Vector color;
+  const char* file;
+};
+
+void addShader(BaseList2D* owner, const ShaderSpec& spec) {
+  if (spec.type == Xbitmap) {
+    addBitmapShader(owner, spec.file);
+    return;
+  }
+  BaseShader* shader = addShader(owner, spec.type);
+  if (spec.type == Xcolor) {
+    setParam(shader, COLORSHADER_COLOR, GeData(spec.color));
+    return;
+  }
   Gradient* gradient = Gradient::Alloc();
   GradientKnot knot;
-  knot.col = first;
+  knot.col = spec.color;
   gradient->InsertKnot(knot);
   knot.col = Vector(9, 9, 9);
   gradient->InsertKnot(knot);
-  setParam(shader, param, GeData(CUSTOMDATATYPE_GRADIENT, *gradient));
+  setParam(shader, spec.type == Xgradient ? 1007 : 10001,
+           GeData(CUSTOMDATATYPE_GRADIENT, *gradient));
   Gradient::Free(gradient);
 }
 
 // The colour channel (with its brightness and shader), else the luminance channel, and the
 // specular colour decide; without any of them, or with an alpha channel, the shaders are
 // walked: colour shaders end the walk, bitmaps and gradients leave their texture and colour.
+// Parameters: 2100 colour, 2101 brightness, 2300 luminance, 3100 specular colour, 65 the
+// reflection channel's fallback.
 TEST(MaterialRecords, FromTheChannelsOrTheShaders) {
-  const Vector grey(0.65, 0.65, 0.65);
+  const Vector grey(0.65, 0.65, 0.65), none;
+  const ShaderSpec blue{Xcolor, Vector(0, 0, 1), nullptr};
   const struct {
-    const char* what;
-    void (*setup)(Material*);
+    std::vector<Int32> on, off;  // channels switched on and off
+    std::vector<std::pair<Int32, GeData>> params;
+    std::vector<ShaderSpec> shaders;
+    bool colorShader;  // the first shader is the colour channel's
     bool found;
     Vector color, specular;
     const char* texture;
   } cases[] = {
-      {"colour times brightness",
-       [](Material* m) {
-         setParam(m, MATERIAL_COLOR_COLOR, GeData(Vector(0.8, 0.4, 0.2)));
-         setParam(m, 2101, GeData(0.5));
-       },
-       true, Vector(0.4, 0.2, 0.1), Vector(), ""},
-      {"the colour channel's shader overrides",
-       [](Material* m) {
-         setParam(m, MATERIAL_COLOR_SHADER,
-                  GeData(static_cast<BaseList2D*>(addColorShader(m, Vector(0, 0, 1)))));
-       },
-       true, Vector(0, 0, 1), Vector(), ""},
-      {"luminance without its colour",
-       [](Material* m) {
-         m->SetChannelState(CHANNEL_COLOR, false);
-         m->SetChannelState(CHANNEL_LUMINANCE, true);
-       },
-       false, grey, Vector(), ""},
-      {"luminance when the colour is off",
-       [](Material* m) {
-         m->SetChannelState(CHANNEL_COLOR, false);
-         m->SetChannelState(CHANNEL_LUMINANCE, true);
-         setParam(m, 2300, GeData(Vector(0.1, 0.2, 0.3)));
-       },
-       true, Vector(0.1, 0.2, 0.3), Vector(), ""},
-      {"reflection without a specular colour takes the container's",
-       [](Material* m) {
-         m->SetChannelState(CHANNEL_COLOR, false);
-         m->SetChannelState(CHANNEL_REFLECTION, true);
-         m->GetDataInstance()->SetVector(65, Vector(0.3, 0.3, 0.3));
-       },
+      // clang-format off
+      {{}, {}, {{2100, Vector(0.8, 0.4, 0.2)}, {2101, 0.5}}, {}, false,
+       true, Vector(0.4, 0.2, 0.1), none, ""},
+      {{}, {}, {}, {blue}, true,
+       true, Vector(0, 0, 1), none, ""},
+      {{CHANNEL_LUMINANCE}, {CHANNEL_COLOR}, {}, {}, false,
+       false, grey, none, ""},
+      {{CHANNEL_LUMINANCE}, {CHANNEL_COLOR}, {{2300, Vector(0.1, 0.2, 0.3)}}, {}, false,
+       true, Vector(0.1, 0.2, 0.3), none, ""},
+      {{CHANNEL_REFLECTION}, {CHANNEL_COLOR}, {{65, Vector(0.3, 0.3, 0.3)}}, {}, false,
        false, grey, Vector(0.3, 0.3, 0.3), ""},
-      {"reflection with a specular colour",
-       [](Material* m) {
-         m->SetChannelState(CHANNEL_COLOR, false);
-         m->SetChannelState(CHANNEL_REFLECTION, true);
-         setParam(m, 3100, GeData(Vector(0.9, 0.8, 0.7)));
-       },
+      {{CHANNEL_REFLECTION}, {CHANNEL_COLOR}, {{3100, Vector(0.9, 0.8, 0.7)}}, {}, false,
        true, grey, Vector(0.9, 0.8, 0.7), ""},
-      {"a reflection layer comes first and has no fallback",
-       [](Material* m) {
-         m->SetChannelState(CHANNEL_COLOR, false);
-         m->SetChannelState(CHANNEL_REFLECTION, true);
-         m->SetChannelState(CHANNEL_SPECULARCOLOR, true);
-         m->GetDataInstance()->SetVector(65, Vector(0.3, 0.3, 0.3));
-       },
-       false, grey, Vector(), ""},
-      {"alpha leaves only the shader walk",
-       [](Material* m) {
-         m->SetChannelState(CHANNEL_ALPHA, true);
-         setParam(m, MATERIAL_COLOR_COLOR, GeData(Vector(1, 0, 0)));
-         addBitmapShader(m, "/nonexistent/first.png");
-         addGradientShader(m, Xgradient, 1007, Vector(0.2, 0.2, 0.2));
-         addBitmapShader(m, "/nonexistent/second.png");
-         addColorShader(m, Vector(0, 1, 0));
-         addColorShader(m, Vector(0, 0, 1));  // never reached
-       },
-       true, Vector(0, 1, 0), Vector(), "/nonexistent/second.png"},
-      {"a gradient-based shader gives its first colour",
-       [](Material* m) {
-         m->SetChannelState(CHANNEL_COLOR, false);
-         addGradientShader(m, 1012158, 10001, Vector(0.5, 0.25, 0.125));
-       },
-       false, Vector(0.5, 0.25, 0.125), Vector(), ""},
+      // A reflection layer channel comes first and has no fallback.
+      {{CHANNEL_REFLECTION, CHANNEL_SPECULARCOLOR}, {CHANNEL_COLOR}, {{65, Vector(0.3, 0.3, 0.3)}},
+       {}, false,
+       false, grey, none, ""},
+      // Alpha: the colour is not read; the walk stops at the first colour shader.
+      {{CHANNEL_ALPHA}, {}, {{2100, Vector(1, 0, 0)}},
+       {{Xbitmap, none, "/nonexistent/first.png"}, {Xgradient, Vector(0.2, 0.2, 0.2), nullptr},
+        {Xbitmap, none, "/nonexistent/second.png"}, {Xcolor, Vector(0, 1, 0), nullptr}, blue},
+       false,
+       true, Vector(0, 1, 0), none, "/nonexistent/second.png"},
+      {{}, {CHANNEL_COLOR}, {}, {{1012158, Vector(0.5, 0.25, 0.125), nullptr}}, false,
+       false, Vector(0.5, 0.25, 0.125), none, ""},
+      // clang-format on
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const auto& c = cases[i];
+    SCOPED_TRACE(i);
     Document d;
     Material* mat = Material::Alloc();
     d.doc->InsertMaterial(mat);
-    c.setup(mat);
+    for (Int32 channel : c.on) mat->SetChannelState(channel, true);
+    for (Int32 channel : c.off) mat->SetChannelState(channel, false);
+    for (const auto& param : c.params) setParam(mat, param.first, param.second);
+    for (const ShaderSpec& shader : c.shaders) addShader(mat, shader);
+    if (c.colorShader)
+      setParam(mat, MATERIAL_COLOR_SHADER, GeData(static_cast<BaseList2D*>(mat->GetFirstShader())));
     C4DLoader loader;
     ZelMat rec;
     EXPECT_EQ(loader.getMaterial(mat, rec), c.found);
@@ -255,7 +239,7 @@ TEST(MaterialRecords, TextureLookupInItsThreePlaces) {
     Material* m = Material::Alloc();
     d.doc->InsertMaterial(m);
     m->SetChannelState(CHANNEL_COLOR, false);
-    addBitmapShader(m, path.c_str());
+    addBitmapShader(m, path);
     ZelMat rec;
     loader.getMaterial(m, rec);
     return rec.texture;

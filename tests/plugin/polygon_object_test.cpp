@@ -25,6 +25,18 @@ struct Groups {
   PolygonObject* mesh =
       addMesh(d, "Mesh", numberedPoints(6),
               {CPolygon(0, 1, 2), CPolygon(1, 2, 3), CPolygon(2, 3, 4), CPolygon(3, 4, 5)});
+
+  void tag(Material* mat, const char* restriction = nullptr) {
+    addTextureTag(mesh, mat, restriction);
+  }
+  // Puts the mesh on a layer shown in the editor and in the render as given.
+  void layer(Int32 view, Int32 render) {
+    LayerObject* layer = LayerObject::Alloc();
+    d.doc->InsertLayer(layer);
+    mesh->SetLayerObject(layer);
+    setParam(layer, ID_LAYER_VIEW, GeData(view));
+    setParam(layer, ID_LAYER_RENDER, GeData(render));
+  }
 };
 
 // Each written object as "object material:points", the points named by their x.
@@ -53,60 +65,36 @@ TEST(PolygonGroups, TextureTagsClaimPolygonsFromTheLastTagBack) {
     void (*setup)(Groups&);
     std::vector<std::string> written;
   } cases[] = {
-      {"no texture tags", [](Groups&) {}, {"Mesh Display color:0,1,2,3,4,5"}},
+      // clang-format off
+      {"no texture tags", [](Groups&) {},
+       {"Mesh Display color:0,1,2,3,4,5"}},
       {"the later unrestricted tag wins",
-       [](Groups& g) {
-         addTextureTag(g.mesh, g.red);
-         addTextureTag(g.mesh, g.green);
-       },
+       [](Groups& g) { g.tag(g.red); g.tag(g.green); },
        {"Mesh Green:0,1,2,3,4,5"}},
       {"unrestricted after restricted takes everything",
-       [](Groups& g) {
-         addSelection(g.mesh, "top", {1, 3});
-         addTextureTag(g.mesh, g.green, "top");
-         addTextureTag(g.mesh, g.red);
-       },
+       [](Groups& g) { addSelection(g.mesh, "top", {1, 3}); g.tag(g.green, "top"); g.tag(g.red); },
        {"Mesh Red:0,1,2,3,4,5"}},
       {"restricted after unrestricted splits the object",
-       [](Groups& g) {
-         addSelection(g.mesh, "top", {1, 3});
-         addTextureTag(g.mesh, g.red);
-         addTextureTag(g.mesh, g.green, "top");
-       },
+       [](Groups& g) { addSelection(g.mesh, "top", {1, 3}); g.tag(g.red); g.tag(g.green, "top"); },
        {"Mesh Green:1,2,3,4,5", "Mesh Red:0,1,2,3,4"}},
       {"a restriction naming no selection is unrestricted",
-       [](Groups& g) {
-         addSelection(g.mesh, "top", {1});
-         addTextureTag(g.mesh, g.red, "elsewhere");
-       },
+       [](Groups& g) { addSelection(g.mesh, "top", {1}); g.tag(g.red, "elsewhere"); },
        {"Mesh Red:0,1,2,3,4,5"}},
       {"an empty restriction names the unnamed selection",
-       [](Groups& g) {
-         addSelection(g.mesh, "", {2});
-         addTextureTag(g.mesh, g.red, "");
-       },
+       [](Groups& g) { addSelection(g.mesh, "", {2}); g.tag(g.red, ""); },
        {"Mesh Red:2,3,4", "Mesh Display color:0,1,2,3,4,5"}},
       {"a tag without material leaves its polygons to earlier ones",
-       [](Groups& g) {
-         addTextureTag(g.mesh, g.red);
-         addTextureTag(g.mesh, nullptr);
-       },
+       [](Groups& g) { g.tag(g.red); g.tag(nullptr); },
        {"Mesh Red:0,1,2,3,4,5"}},
       {"an empty selection skips its tag",
-       [](Groups& g) {
-         addSelection(g.mesh, "none", {});
-         addTextureTag(g.mesh, g.green, "none");
-       },
+       [](Groups& g) { addSelection(g.mesh, "none", {}); g.tag(g.green, "none"); },
        {"Mesh Display color:0,1,2,3,4,5"}},
       {"selected indices beyond the polygons are dropped",
-       [](Groups& g) {
-         addSelection(g.mesh, "wide", {3, 4, 100000});
-         addTextureTag(g.mesh, g.green, "wide");
-       },
+       [](Groups& g) { addSelection(g.mesh, "wide", {3, 4, 100000}); g.tag(g.green, "wide"); },
        {"Mesh Green:3,4,5", "Mesh Display color:0,1,2,3,4"}},
       {"the parent's tag covers what the child's leaves free",
        [](Groups& g) {
-         addTextureTag(g.mesh, g.red);
+         g.tag(g.red);
          PolygonObject* child = addMesh(g.d, "Child", numberedPoints(4),
                                         {CPolygon(0, 1, 2), CPolygon(1, 2, 3)}, g.mesh);
          addSelection(child, "one", {1});
@@ -114,31 +102,16 @@ TEST(PolygonGroups, TextureTagsClaimPolygonsFromTheLastTagBack) {
        },
        {"Mesh Red:0,1,2,3,4,5", "Child Green:1,2,3", "Child Red:0,1,2"}},
       {"the child's tag beats the parent's",
-       [](Groups& g) {
-         addTextureTag(g.mesh, g.red);
-         addTextureTag(addTriangle(g.d, "Child", g.mesh), g.green);
-       },
+       [](Groups& g) { g.tag(g.red); addTextureTag(addTriangle(g.d, "Child", g.mesh), g.green); },
        {"Mesh Red:0,1,2,3,4,5", "Child Green:0,1,2"}},
       {"an object without polygons writes nothing",
        [](Groups& g) { addTextureTag(addMesh(g.d, "Empty", numberedPoints(3), {}), g.red); },
        {"Mesh Display color:0,1,2,3,4,5"}},
-      {"a layer hidden in the editor writes nothing",
-       [](Groups& g) {
-         LayerObject* layer = LayerObject::Alloc();
-         g.d.doc->InsertLayer(layer);
-         g.mesh->SetLayerObject(layer);
-         setParam(layer, ID_LAYER_VIEW, GeData(Int32(0)));
-       },
-       {}},
-      {"a layer left out of the render writes nothing",
-       [](Groups& g) {
-         LayerObject* layer = LayerObject::Alloc();
-         g.d.doc->InsertLayer(layer);
-         g.mesh->SetLayerObject(layer);
-         setParam(layer, ID_LAYER_VIEW, GeData(Int32(1)));
-         setParam(layer, ID_LAYER_RENDER, GeData(Int32(0)));
-       },
-       {}},
+      {"a layer shown everywhere changes nothing", [](Groups& g) { g.layer(1, 1); },
+       {"Mesh Display color:0,1,2,3,4,5"}},
+      {"a layer hidden in the editor writes nothing", [](Groups& g) { g.layer(0, 1); }, {}},
+      {"a layer left out of the render writes nothing", [](Groups& g) { g.layer(1, 0); }, {}},
+      // clang-format on
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
