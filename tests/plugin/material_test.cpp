@@ -39,12 +39,13 @@ TEST(MaterialOrdering, FieldsInTheirOrder) {
     ZelMat a, b;
     bool less, greater;
   } cases[] = {
-      {"name first", record("Apple", [](ZelMat& m) { m.texture = "z.png"; }), record("Birch"), true,
-       false},
-      {"green decides though blue is smaller", record("M"),
-       record("M", [](ZelMat& m) { m.color = Vector(0.65, 0.7, 0.0); }), true, false},
-      {"the empty texture first", record("M"), record("M", [](ZelMat& m) { m.texture = "a.png"; }),
+      // clang-format off
+      {"name first", record("Apple", [](ZelMat& m) { m.texture = "z.png"; }), record("Birch"),
        true, false},
+      {"green decides though blue is smaller",
+       record("M"), record("M", [](ZelMat& m) { m.color = Vector(0.65, 0.7, 0.0); }), true, false},
+      {"the empty texture first",
+       record("M"), record("M", [](ZelMat& m) { m.texture = "a.png"; }), true, false},
       {"shift u before shift v", record("M", [](ZelMat& m) { m.shiftV = 1.0; }),
        record("M", [](ZelMat& m) { m.shiftU = 1.0; }), true, false},
       {"shift v before scale u", record("M", [](ZelMat& m) { m.scaleU = 2.0; }),
@@ -52,18 +53,14 @@ TEST(MaterialOrdering, FieldsInTheirOrder) {
       {"scale u before scale v", record("M", [](ZelMat& m) { m.scaleV = 2.0; }),
        record("M", [](ZelMat& m) { m.scaleU = 2.0; }), true, false},
       {"untiled first", record("M", [](ZelMat& m) { m.tile = false; }), record("M"), true, false},
-      {"what takes no part",
-       record("M",
-              [](ZelMat& m) {
-                m.specular = Vector(1, 1, 1);
-                m.projection = 2;
-                m.textureMatrix = MatrixMove(Vector(5, 5, 5));
-              }),
-       record("M"), false, false},
+      {"what takes no part", record("M", [](ZelMat& m) {
+         m.specular = Vector(1, 1, 1); m.projection = 2; m.textureMatrix = MatrixMove(Vector(5, 5, 5));
+       }), record("M"), false, false},
       {"NaN in the colour", record("M", [&](ZelMat& m) { m.color.x = nan; }),
        record("M", [](ZelMat& m) { m.color.y = 0.0; }), false, false},
       {"NaN in the placement", record("M", [&](ZelMat& m) { m.scaleV = nan; }),
        record("M", [](ZelMat& m) { m.tile = false; }), false, false},
+      // clang-format on
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.a < c.b, c.less) << c.what;
@@ -179,37 +176,34 @@ TEST(MaterialRecords, FromTheChannelsOrTheShaders) {
   }
 }
 
-// A texture tag gives the material's name (cut to 1023 bytes) and the tag's placement; a tag
-// without a standard material gives nothing but the name.
+// A texture tag gives its placement; with a flat projection the texture is placed by the
+// halved inverse of the tag's matrix (offset (2, 8, 4), axes scaled by 2, 4 and 8) instead of
+// the uv flags. Names are cut to 1023 bytes; a tag without a standard material gives nothing
+// but the name.
 TEST(MaterialRecords, FromATextureTag) {
   Document d;
   PolygonObject* mesh = addTriangle(d, "M");
   Material* wood = addMaterial(d, "Wood", Vector(1, 1, 1));
+  setParam(wood, MATERIAL_COLOR_SHADER,
+           GeData(static_cast<BaseList2D*>(addBitmapShader(wood, "wood.png"))));
   TextureTag* tag = addTextureTag(mesh, wood);
-  setParam(tag, TEXTURETAG_OFFSETX, GeData(0.25));
   setParam(tag, TEXTURETAG_OFFSETY, GeData(0.5));
-  setParam(tag, TEXTURETAG_LENGTHX, GeData(2.0));
-  setParam(tag, TEXTURETAG_LENGTHY, GeData(4.0));
-  setParam(tag, TEXTURETAG_PROJECTION, GeData(Int32(2)));
-  setParam(tag, TEXTURETAG_TILE, GeData(Int32(0)));
-  tag->SetPos(Vector(1, 2, 3));
+  setParam(tag, TEXTURETAG_LENGTHX, GeData(4.0));
+  setParam(tag, TEXTURETAG_PROJECTION, GeData(Int32(TEXTURETAG_PROJECTION_FLAT)));
+  tag->SetPos(Vector(2, 8, 4));
+  tag->SetScale(Vector(2, 4, 8));
+  Capture capture;
+  capture.loader.writePolygonObject(mesh, {nullptr}, 1.0f);
+  EXPECT_THAT(capture.text(),
+              HasSubstr("\"wrap\" on,\n\"uv_projection\" 5,\n\"scale_u\" 4,\n\"scale_v\" 1,\n"
+                        "\"shift_u\" 0,\n\"shift_v\" 0.5,\n\"transform_obj_to_uv\" 0.25 0 0 0 0 "
+                        "0.125 0 0 0 0 0.0625 0 -0.5 -1 -0.25 1,\n}"));
+
   C4DLoader loader;
   ZelMat rec;
-  EXPECT_TRUE(loader.getMaterial(tag, rec));
-  EXPECT_STREQ(rec.name, "Wood");
-  EXPECT_EQ(rec.textureTag, tag);
-  EXPECT_EQ(rec.shiftU, 0.25);
-  EXPECT_EQ(rec.shiftV, 0.5);
-  EXPECT_EQ(rec.scaleU, 2.0);
-  EXPECT_EQ(rec.scaleV, 4.0);
-  EXPECT_EQ(rec.projection, 2);
-  EXPECT_FALSE(rec.tile);
-  EXPECT_EQ(rec.textureMatrix.off, Vector(1, 2, 3));
-
   wood->SetName(std::string(1500, 'n').c_str());
   EXPECT_TRUE(loader.getMaterial(tag, rec));
   EXPECT_EQ(std::string(rec.name), std::string(1023, 'n'));
-
   ZelMat none;
   EXPECT_FALSE(loader.getMaterial(addTextureTag(mesh, nullptr), none));
   BaseMaterial* hair = BaseMaterial::Alloc(Mhair);
@@ -217,7 +211,6 @@ TEST(MaterialRecords, FromATextureTag) {
   d.doc->InsertMaterial(hair);
   EXPECT_FALSE(loader.getMaterial(addTextureTag(mesh, hair), none));
   EXPECT_STREQ(none.name, "Hair");
-  EXPECT_EQ(none.textureTag, nullptr);
   EXPECT_FALSE(loader.getMaterial(mesh->MakeTag(Tphong), none));
 }
 
@@ -311,31 +304,17 @@ TEST(MaterialWriter, VariantNamesStayTheSameAcrossOutputs) {
   EXPECT_EQ(write(grey), "Display color");
 }
 
-// A plain diffuse surface unless the record has a texture or a specular colour above 1e-6;
-// a flat projection places the texture by the halved inverse of the tag's matrix.
-TEST(MaterialWriter, SurfaceAndTexturePlacement) {
-  const auto written = [](const ZelMat& m) {
+// A plain diffuse surface unless the record has a texture or a specular colour above 1e-6.
+TEST(MaterialWriter, SpecularColourChoosesTheAdvancedSurface) {
+  for (double specular : {1e-7, 2e-6}) {
     Capture capture;
-    capture.loader.writeMaterial(m);
-    return capture.text();
-  };
-  EXPECT_EQ(written(record("", [](ZelMat& m) { m.specular = Vector(1e-7, 0, 0); })),
-            "material \"Display color\" {\nsurface \"zel_diffuse\" {\n"
-            "\"diffuse\" 0.65 0.65 0.65,\n}\n}\n");
-  EXPECT_THAT(written(record("", [](ZelMat& m) { m.specular = Vector(0, 2e-6, 0); })),
-              HasSubstr("surface \"zel_advanced\" {\n\"diffuse\" 0.65 0.65 0.65,\n"
-                        "\"specular\" 0 2e-06 0,\n"));
-  // Tag matrix: offset (2, 8, 4), axes scaled by 2, 4 and 8.
-  EXPECT_THAT(written(record("Wood",
-                             [](ZelMat& m) {
-                               m.texture = "wood.png";
-                               m.projection = 2;
-                               m.textureMatrix =
-                                   MatrixMove(Vector(2, 8, 4)) * MatrixScale(Vector(2, 4, 8));
-                             })),
-              HasSubstr("\"uv_projection\" 5,\n\"scale_u\" 1,\n\"scale_v\" 1,\n\"shift_u\" 0,\n"
-                        "\"shift_v\" 0,\n\"transform_obj_to_uv\" 0.25 0 0 0 0 0.125 0 0 0 0 "
-                        "0.0625 0 -0.5 -1 -0.25 1,\n}"));
+    capture.loader.writeMaterial(record("", [&](ZelMat& m) { m.specular.y = specular; }));
+    EXPECT_THAT(
+        capture.text(),
+        HasSubstr(specular < 1e-6 ? "surface \"zel_diffuse\" {\n\"diffuse\" 0.65 0.65 0.65,\n}"
+                                  : "surface \"zel_advanced\" {\n\"diffuse\" 0.65 0.65 "
+                                    "0.65,\n\"specular\" 0 2e-06 0,\n"));
+  }
 }
 
 }  // namespace
