@@ -140,30 +140,18 @@ struct M4 {
   double a[4][4];
 };
 
-M4 identity() {
-  M4 m{};
-  for (int i = 0; i < 4; ++i) m.a[i][i] = 1.0;
-  return m;
+M4 scale(double x, double y, double z) {
+  return M4{{{x, 0, 0, 0}, {0, y, 0, 0}, {0, 0, z, 0}, {0, 0, 0, 1}}};
 }
+M4 move(double x, double y, double z) {
+  return M4{{{1, 0, 0, x}, {0, 1, 0, y}, {0, 0, 1, z}, {0, 0, 0, 1}}};
+}
+M4 identity() { return scale(1, 1, 1); }
 M4 operator*(const M4& x, const M4& y) {
   M4 m{};
   for (int r = 0; r < 4; ++r)
     for (int c = 0; c < 4; ++c)
       for (int k = 0; k < 4; ++k) m.a[r][c] += x.a[r][k] * y.a[k][c];
-  return m;
-}
-M4 move(double x, double y, double z) {
-  M4 m = identity();
-  m.a[0][3] = x;
-  m.a[1][3] = y;
-  m.a[2][3] = z;
-  return m;
-}
-M4 scale(double x, double y, double z) {
-  M4 m = identity();
-  m.a[0][0] = x;
-  m.a[1][1] = y;
-  m.a[2][2] = z;
   return m;
 }
 // The host's axis rotations: about x, p' = (x, y cos w + z sin w, -y sin w + z cos w),
