@@ -133,7 +133,7 @@ TEST(PolygonStreams, EveryCornerReadsBackAsTheHostPolygonsCorner) {
   const int side = 250;
   std::vector<Vector> points;
   for (int i = 0; i < (side + 1) * (side + 1); ++i)
-    points.emplace_back(i % (side + 1), i / (side + 1), 0.1 * ((i * i + 3 * i / side) % 7));
+    points.emplace_back(i % (side + 1), i / (side + 1), 0.1 * ((i % 101) * (i % 103) % 7));
   std::vector<CPolygon> polygons;
   for (int y = 0; y < side; ++y) {
     for (int x = 0; x < side; ++x) {
