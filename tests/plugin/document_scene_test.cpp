@@ -40,15 +40,16 @@ BaseObject* buildShot(Document& d) {
   rig->SetRelPos(Vector(100, 0, 0));
   addTextureTag(rig, addMaterial(d, "Red", Vector(1, 0, 0)));
   addTrack(rig, ID_BASEOBJECT_REL_POSITION, 1, "Height", {{0.0, 0.0}, {0.09, 9.0}});
-  BaseObject* bent = PolygonObject::Alloc(3, 1);
-  addTriangle(d, "Wedge", rig)->SetDeformCache(bent);
-  PolygonObject* cache = PolygonObject::Alloc(3, 1);
-  addObject(d, Ocube, "Gen", rig)->SetCache(cache);
-  for (PolygonObject* triangle : {static_cast<PolygonObject*>(bent), cache}) {
-    triangle->SetName(String(triangle == cache ? "Cache" : "Bent"));
+  // Caches belong to their object, outside the document's list.
+  const auto cached = [](const char* name) {
+    PolygonObject* triangle = PolygonObject::Alloc(3, 1);
+    triangle->SetName(String(name));
     for (Int32 i = 0; i < 3; ++i) triangle->GetPointW()[i] = numberedPoints(3)[size_t(i)];
     triangle->GetPolygonW()[0] = CPolygon(0, 1, 2);
-  }
+    return triangle;
+  };
+  addTriangle(d, "Wedge", rig)->SetDeformCache(cached("Bent"));
+  addObject(d, Ocube, "Gen", rig)->SetCache(cached("Cache"));
 
   PolygonObject* panel =
       addMesh(d, "Panel", {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {2, 0.5, 0}},
