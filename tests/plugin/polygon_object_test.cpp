@@ -5,7 +5,6 @@
 
 #include "c4d.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <set>
