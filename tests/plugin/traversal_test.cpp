@@ -4,16 +4,9 @@
 #include "document_builders.h"
 #include "scene_capture.h"
 
-#include "LightFileFactory.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -150,19 +143,15 @@ TEST(Traversal, NamesOfTheRootTheGroupsAndTheObjects) {
 
 // What the exporter writes, the scene reader reads: a textured mesh at the deepest level the
 // exporter allows parses; one level deeper, and a hierarchy of 100,000 levels built through
-// the host's API, are refused before any file is touched.
+// the host's API, are refused before anything is written.
 TEST(Traversal, HierarchyDepthIsLimitedToWhatTheReaderReads) {
-  char folder[] = "/tmp/solvane-depth-XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
-  const std::string path = std::string(folder) + "/deep.svb";
   for (int levels : {C4DLoader::kMaxHierarchyDepth, C4DLoader::kMaxHierarchyDepth + 1, 100000}) {
     SCOPED_TRACE(levels);
     Document d;
     BaseObject* parent = nullptr;
     for (int level = 1; level < levels; ++level) parent = addObject(d, Onull, "", parent);
     PolygonObject* mesh = addTriangle(d, "Deep", parent);
-    UVWTag* uvw = UVWTag::Alloc(1);
-    appendTag(mesh, uvw);
+    appendTag(mesh, UVWTag::Alloc(1));
     Material* wood = addMaterial(d, "Wood", Vector(0.5, 0.25, 1.0));
     BaseShader* bitmap = BaseShader::Alloc(Xbitmap);
     setParam(bitmap, BITMAPSHADER_FILENAME, GeData(Filename("wood.png")));
@@ -172,23 +161,18 @@ TEST(Traversal, HierarchyDepthIsLimitedToWhatTheReaderReads) {
     ASSERT_EQ(C4DLoader::hierarchyDepth(d.doc), levels);
 
     C4DLoader loader;
-    zel::LightFileFactory factory(path);
+    MemoryFactory factory(true);
     const std::string failure = loader.convertInto(d.doc, factory);
     if (levels <= C4DLoader::kMaxHierarchyDepth) {
       ASSERT_EQ(failure, "");
-      std::ifstream in(path, std::ios::binary);
-      const std::string bytes((std::istreambuf_iterator<char>(in)),
-                              std::istreambuf_iterator<char>());
-      EXPECT_NO_THROW(svb::parse(bytes));
-      std::remove(path.c_str());
+      EXPECT_NO_THROW(svb::parse(factory.bytes()));
     } else {
       EXPECT_EQ(failure, "The object hierarchy is " + std::to_string(levels) +
                              " levels deep; a scene holds at most " +
                              std::to_string(C4DLoader::kMaxHierarchyDepth) + ". Nothing was sent.");
-      EXPECT_NE(access(path.c_str(), F_OK), 0);
+      EXPECT_EQ(factory.bytes(), "");
     }
   }
-  rmdir(folder);
 }
 
 }  // namespace
