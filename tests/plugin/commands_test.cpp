@@ -1,6 +1,6 @@
 // The plug-in's entry functions and its three commands, as the host calls them.
 #include "C4DLoader.h"
-#include "documents.h"
+#include "document_builders.h"
 
 #include "solvane_system.h"
 
@@ -16,7 +16,7 @@
 #include <sstream>
 #include <string>
 
-using namespace solvane_test;
+using namespace plugin_test;
 
 namespace {
 
@@ -68,41 +68,25 @@ class Commands : public ::testing::Test {
   std::string dir;
 };
 
+// Each command with its id, name, help, icon and info, enabled and restoring its layout.
 TEST_F(Commands, PluginStartRegistersTheThreeCommandsInOrder) {
-  const std::vector<c4dhost::RegisteredCommand>& commands = c4dhost::RegisteredCommands();
-  const struct {
-    Int32 id;
-    const char *name, *help, *icon;
-  } expected[] = {{kRenderId, "Render", "Render in Solvane", "render.png"},
-                  {kUpdateId, "Update", "Update Solvane scene", "update.png"},
-                  {kExportId, "Export", "Export to .svb", "export.png"}};
-  ASSERT_EQ(commands.size(), 3u);
-  for (size_t i = 0; i < 3; ++i) {
-    EXPECT_EQ(commands[i].id, expected[i].id);
-    EXPECT_EQ(commands[i].name, expected[i].name);
-    EXPECT_EQ(commands[i].help, expected[i].help);
-    EXPECT_EQ(commands[i].icon, expected[i].icon);
-  }
-  for (const c4dhost::RegisteredCommand& c : commands) {
-    EXPECT_EQ(c.info, 0);
+  std::string listing;
+  for (const c4dhost::RegisteredCommand& c : c4dhost::RegisteredCommands()) {
+    listing += std::to_string(c.id) + " " + c.name + " / " + c.help + " / " + c.icon + " " +
+               std::to_string(c.info) + "\n";
     ASSERT_NE(c.data, nullptr);
     EXPECT_EQ(c.data->GetState(nullptr), CMD_ENABLED);
     EXPECT_TRUE(c.data->RestoreLayout(nullptr));
   }
-}
-
-TEST_F(Commands, PluginMessageAnswersOnlyZeroAndOne) {
-  EXPECT_TRUE(PluginMessage(0, nullptr));
-  EXPECT_TRUE(PluginMessage(1, nullptr));
-  EXPECT_FALSE(PluginMessage(C4DPL_COMMANDLINEARGS, nullptr));
-  EXPECT_FALSE(PluginMessage(C4DPL_ENDPROGRAM, nullptr));
-  EXPECT_FALSE(PluginMessage(-1, nullptr));
-  PluginEnd();
+  EXPECT_EQ(listing,
+            "1033591 Render / Render in Solvane / render.png 0\n"
+            "1034393 Update / Update Solvane scene / update.png 0\n"
+            "1034420 Export / Export to .svb / export.png 0\n");
 }
 
 TEST_F(Commands, CancelledExportWritesNothingAndSucceedsForTheHost) {
-  DocumentPtr doc = emptyDocument();
-  EXPECT_TRUE(command(kExportId)->Execute(doc.get()));
+  Document d;
+  EXPECT_TRUE(command(kExportId)->Execute(d.doc));
   ASSERT_EQ(c4dhost::FileDialogCount(), 1);
   const c4dhost::FileDialogRequest& request = c4dhost::LastFileDialog();
   EXPECT_EQ(request.title, "Export to .svb");
@@ -113,15 +97,15 @@ TEST_F(Commands, CancelledExportWritesNothingAndSucceedsForTheHost) {
   EXPECT_TRUE(c4dhost::Messages().empty());
 
   C4DLoader loader;
-  EXPECT_FALSE(loader.svbExport(doc.get()));
+  EXPECT_FALSE(loader.svbExport(d.doc));
   EXPECT_EQ(loader.sceneOO, nullptr);
 }
 
 TEST_F(Commands, ExportOfAnEmptyDocument) {
   const std::string path = dir + "/out.svb";
   c4dhost::SetFileDialogAnswer(path);
-  DocumentPtr doc = emptyDocument();
-  EXPECT_TRUE(command(kExportId)->Execute(doc.get()));
+  Document d;
+  EXPECT_TRUE(command(kExportId)->Execute(d.doc));
   EXPECT_TRUE(c4dhost::Messages().empty());
   const std::string expected =
       "//---tessan:dal:7---\n"
@@ -157,9 +141,11 @@ TEST_F(Commands, ExportOfAnEmptyDocument) {
 TEST_F(Commands, ExportRefusesTheDocumentsOwnFile) {
   const std::string own = dir + "/shot.svb";
   std::ofstream(own) << "the document";
-  DocumentPtr doc = savedDocument("shot.svb", dir);
+  Document d;
+  d.doc->SetDocumentName(Filename("shot.svb"));
+  d.doc->SetDocumentPath(Filename(dir.c_str()));
   c4dhost::SetFileDialogAnswer(dir + "/./shot.svb");
-  EXPECT_TRUE(command(kExportId)->Execute(doc.get()));
+  EXPECT_TRUE(command(kExportId)->Execute(d.doc));
   EXPECT_EQ(readFile(own), "the document");
   ASSERT_EQ(dialogs().size(), 1u);
   EXPECT_THAT(dialogs()[0], ::testing::HasSubstr("is the open document's own file"));
@@ -174,9 +160,10 @@ TEST_F(Commands, RenderAndUpdateWithoutRendererTellTheUser) {
   char const* const savedFloating = SolvaneSystem::solvaneFltPath;
   SolvaneSystem::solvaneNLPath = missing.c_str();
   SolvaneSystem::solvaneFltPath = missing.c_str();
-  DocumentPtr doc = savedDocument("shot.c4d");
-  EXPECT_TRUE(command(kRenderId)->Execute(doc.get()));
-  EXPECT_TRUE(command(kUpdateId)->Execute(doc.get()));
+  Document d;
+  d.doc->SetDocumentName(Filename("shot.c4d"));
+  EXPECT_TRUE(command(kRenderId)->Execute(d.doc));
+  EXPECT_TRUE(command(kUpdateId)->Execute(d.doc));
   SolvaneSystem::solvaneNLPath = savedRegular;
   SolvaneSystem::solvaneFltPath = savedFloating;
   // No link library anywhere: the message says where it was looked for.

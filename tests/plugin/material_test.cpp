@@ -1,31 +1,72 @@
-// Material records: their ordering, how they are filled from tags, materials and
-// shaders, the texture file lookup, the display colour and the material writer.
-#include "content_capture.h"
-#include "mesh_builders.h"
+// Material records: their ordering, how they are filled from materials, shaders and texture
+// tags, the texture file lookup, the display colour, and the names and surfaces the material
+// writer gives them.
+#include "document_builders.h"
+#include "scene_capture.h"
 
 #include "c4d.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <unistd.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <functional>
+#include <iterator>
 #include <string>
-
-using namespace mesh_test;
-using solvane_test::LoaderHarness;
 
 namespace {
 
-ZelMat named(const char* name) {
+using namespace plugin_test;
+using ::testing::HasSubstr;
+
+ZelMat record(const char* name, const std::function<void(ZelMat&)>& change = nullptr) {
   ZelMat mat;
   std::snprintf(mat.name, sizeof mat.name, "%s", name);
+  if (change) change(mat);
   return mat;
 }
 
-bool equivalent(const ZelMat& a, const ZelMat& b) { return !(a < b) && !(b < a); }
+// The name first, then colour, texture, shift u and v, scale u and v, tiling; a NaN stops
+// the comparison without an order; specular, projection and texture matrix take no part.
+TEST(MaterialOrdering, FieldsInTheirOrder) {
+  const double nan = std::nan("");
+  const struct {
+    const char* what;
+    ZelMat a, b;
+    bool less, greater;
+  } cases[] = {
+      // clang-format off
+      {"name first", record("Apple", [](ZelMat& m) { m.texture = "z.png"; }), record("Birch"),
+       true, false},
+      {"green decides though blue is smaller",
+       record("M"), record("M", [](ZelMat& m) { m.color = Vector(0.65, 0.7, 0.0); }), true, false},
+      {"the empty texture first",
+       record("M"), record("M", [](ZelMat& m) { m.texture = "a.png"; }), true, false},
+      {"shift u before shift v", record("M", [](ZelMat& m) { m.shiftV = 1.0; }),
+       record("M", [](ZelMat& m) { m.shiftU = 1.0; }), true, false},
+      {"shift v before scale u", record("M", [](ZelMat& m) { m.scaleU = 2.0; }),
+       record("M", [](ZelMat& m) { m.shiftV = 1.0; }), true, false},
+      {"scale u before scale v", record("M", [](ZelMat& m) { m.scaleV = 2.0; }),
+       record("M", [](ZelMat& m) { m.scaleU = 2.0; }), true, false},
+      {"untiled first", record("M", [](ZelMat& m) { m.tile = false; }), record("M"), true, false},
+      {"what takes no part", record("M", [](ZelMat& m) {
+         m.specular = Vector(1, 1, 1); m.projection = 2; m.textureMatrix = MatrixMove(Vector(5, 5, 5));
+       }), record("M"), false, false},
+      {"NaN in the colour", record("M", [&](ZelMat& m) { m.color.x = nan; }),
+       record("M", [](ZelMat& m) { m.color.y = 0.0; }), false, false},
+      {"NaN in the placement", record("M", [&](ZelMat& m) { m.scaleV = nan; }),
+       record("M", [](ZelMat& m) { m.tile = false; }), false, false},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.a < c.b, c.less) << c.what;
+    EXPECT_EQ(c.b < c.a, c.greater) << c.what;
+  }
+}
 
 BaseShader* addShader(BaseList2D* owner, Int32 type) {
   BaseShader* shader = BaseShader::Alloc(type);
@@ -35,343 +76,245 @@ BaseShader* addShader(BaseList2D* owner, Int32 type) {
   return shader;
 }
 
-BaseShader* addColorShader(BaseList2D* owner, const Vector& color) {
-  BaseShader* shader = addShader(owner, 5832);
-  setParam(shader, 1000, GeData(color));
+BaseShader* addBitmapShader(BaseList2D* owner, const std::string& path) {
+  BaseShader* shader = addShader(owner, Xbitmap);
+  setParam(shader, BITMAPSHADER_FILENAME, GeData(Filename(path.c_str())));
   return shader;
 }
 
-BaseShader* addBitmapShader(BaseList2D* owner, const char* path) {
-  BaseShader* shader = addShader(owner, 5833);
-  setParam(shader, 1000, GeData(Filename(path)));
-  return shader;
-}
+// A shader of a material's list: a colour shader of `color`, a bitmap of `file`, or a
+// gradient (or gradient-based) shader whose gradient starts with `color`.
+struct ShaderSpec {
+  Int32 type;
+  Vector color;
+  const char* file;
+};
 
-BaseShader* addGradientShader(BaseList2D* owner, Int32 type, Int32 param, const Vector& first) {
-  BaseShader* shader = addShader(owner, type);
+void addShader(BaseList2D* owner, const ShaderSpec& spec) {
+  if (spec.type == Xbitmap) {
+    addBitmapShader(owner, spec.file);
+    return;
+  }
+  BaseShader* shader = addShader(owner, spec.type);
+  if (spec.type == Xcolor) {
+    setParam(shader, COLORSHADER_COLOR, GeData(spec.color));
+    return;
+  }
   Gradient* gradient = Gradient::Alloc();
   GradientKnot knot;
-  knot.col = first;
+  knot.col = spec.color;
   gradient->InsertKnot(knot);
   knot.col = Vector(9, 9, 9);
   gradient->InsertKnot(knot);
-  setParam(shader, param, GeData(CUSTOMDATATYPE_GRADIENT, *gradient));
+  setParam(shader, spec.type == Xgradient ? 1007 : 10001,
+           GeData(CUSTOMDATATYPE_GRADIENT, *gradient));
   Gradient::Free(gradient);
-  return shader;
 }
 
-// A temporary folder with files; removed with everything in it.
-struct TempFolder {
-  std::string path;
-  TempFolder() {
-    char pattern[] = "/tmp/mesh-test-XXXXXX";
-    path = mkdtemp(pattern);
-  }
-  ~TempFolder() { std::system(("rm -rf '" + path + "'").c_str()); }
-  std::string touch(const std::string& relative) {
-    const std::string full = path + "/" + relative;
-    const size_t slash = full.rfind('/');
-    std::system(("mkdir -p '" + full.substr(0, slash) + "'").c_str());
-    FILE* f = std::fopen(full.c_str(), "w");
-    if (f) std::fclose(f);
-    return full;
-  }
-};
-
-}  // namespace
-
-TEST(MaterialOrdering, NameFirstThenFieldsInOrderAndFieldsLeftOut) {
-  ZelMat apple = named("Apple");
-  ZelMat birch = named("Birch");
-  apple.color = Vector(1, 1, 1);
-  apple.texture = "z.png";
-  EXPECT_TRUE(apple < birch);
-  EXPECT_FALSE(birch < apple);
-
-  ZelMat a = named("M");
-  ZelMat b = named("M");
-  b.color = Vector(0.65, 0.7, 0.0);  // green decides although blue is smaller
-  EXPECT_TRUE(a < b);
-  EXPECT_FALSE(b < a);
-
-  ZelMat c = named("M");
-  c.texture = "a.png";
-  EXPECT_TRUE(a < c);  // the empty texture is a prefix of every other
-  c.texture.clear();
-  c.shiftV = -1.0;
-  EXPECT_TRUE(c < a);
-  c.shiftV = 0.0;
-  c.scaleU = 2.0;
-  EXPECT_TRUE(a < c);
-
-  ZelMat untiled = named("M");
-  untiled.tile = false;
-  EXPECT_TRUE(untiled < a);
-  EXPECT_FALSE(a < untiled);
-
-  ZelMat other = named("M");
-  other.specular = Vector(1, 1, 1);
-  other.projection = 2;
-  other.textureMatrix = MatrixMove(Vector(5, 5, 5));
-  EXPECT_TRUE(equivalent(a, other));
-}
-
-TEST(MaterialOrdering, NanStopsTheComparisonWithoutOrder) {
-  ZelMat a = named("M");
-  ZelMat b = named("M");
-  a.color.x = std::nan("");
-  b.color.y = 0.0;  // would decide if red did not
-  EXPECT_FALSE(a < b);
-  EXPECT_FALSE(b < a);
-  ZelMat c = named("M");
-  ZelMat d = named("M");
-  c.scaleV = std::nan("");
-  d.tile = false;  // would decide if scaleV did not
-  EXPECT_FALSE(c < d);
-  EXPECT_FALSE(d < c);
-}
-
-class Materials : public ::testing::Test {
- protected:
-  Scene scene;
-  LoaderHarness h;
-  Material* mat = Material::Alloc();
-
-  Materials() {
-    scene.doc->InsertMaterial(mat);
-    h.loader.document = scene.doc;
-  }
-};
-
-TEST_F(Materials, ColourChannelWithBrightness) {
-  setParam(mat, 2100, GeData(Vector(0.8, 0.4, 0.2)));
-  setParam(mat, 2101, GeData(0.5));
-  ZelMat rec;
-  EXPECT_TRUE(h.loader.getMaterial(mat, rec));
-  EXPECT_EQ(rec.color, Vector(0.4, 0.2, 0.1));
-}
-
-TEST_F(Materials, ColourChannelShaderCanOverrideAndChannelCountsWithoutValue) {
-  BaseShader* shader = addColorShader(mat, Vector(0, 0, 1));
-  setParam(mat, 8000, GeData(static_cast<BaseList2D*>(shader)));
-  ZelMat rec;
-  EXPECT_TRUE(h.loader.getMaterial(mat, rec));
-  EXPECT_EQ(rec.color, Vector(0, 0, 1));
-}
-
-TEST_F(Materials, LuminanceWhenColourIsOff) {
-  mat->SetChannelState(CHANNEL_COLOR, false);
-  mat->SetChannelState(CHANNEL_LUMINANCE, true);
-  ZelMat rec;
-  EXPECT_FALSE(h.loader.getMaterial(mat, rec));  // no luminance colour: shader walk, empty
-  setParam(mat, 2300, GeData(Vector(0.1, 0.2, 0.3)));
-  EXPECT_TRUE(h.loader.getMaterial(mat, rec));
-  EXPECT_EQ(rec.color, Vector(0.1, 0.2, 0.3));
-}
-
-TEST_F(Materials, SpecularChannels) {
-  mat->SetChannelState(CHANNEL_COLOR, false);
-  BaseContainer* data = mat->GetDataInstance();
-  data->SetVector(65, Vector(0.3, 0.3, 0.3));
-
-  mat->SetChannelState(CHANNEL_REFLECTION, true);
-  ZelMat rec;
-  // Reflection without 3100: the container's 65, and no value found.
-  EXPECT_FALSE(h.loader.getMaterial(mat, rec));
-  EXPECT_EQ(rec.specular, Vector(0.3, 0.3, 0.3));
-
-  setParam(mat, 3100, GeData(Vector(0.9, 0.8, 0.7)));
-  ZelMat rec2;
-  EXPECT_TRUE(h.loader.getMaterial(mat, rec2));
-  EXPECT_EQ(rec2.specular, Vector(0.9, 0.8, 0.7));
-
-  // The specular channel comes before reflection: without 3100 it gives nothing.
-  mat->SetChannelState(CHANNEL_SPECULARCOLOR, true);
-  data->SetData(3100, GeData());
-  ZelMat rec3;
-  EXPECT_FALSE(h.loader.getMaterial(mat, rec3));
-  EXPECT_EQ(rec3.specular, Vector(0, 0, 0));
-}
-
-TEST_F(Materials, AlphaChannelLeavesOnlyTheShaderWalk) {
-  mat->SetChannelState(CHANNEL_ALPHA, true);
-  setParam(mat, 2100, GeData(Vector(1, 0, 0)));
-  addBitmapShader(mat, "/nonexistent/first.png");
-  addGradientShader(mat, 1011100, 1007, Vector(0.2, 0.2, 0.2));
-  addBitmapShader(mat, "/nonexistent/second.png");
-  addColorShader(mat, Vector(0, 1, 0));
-  addColorShader(mat, Vector(0, 0, 1));  // never reached
-  ZelMat rec;
-  EXPECT_TRUE(h.loader.getMaterial(mat, rec));
-  EXPECT_EQ(rec.color, Vector(0, 1, 0));
-  EXPECT_EQ(rec.texture, "/nonexistent/second.png");
-}
-
-TEST_F(Materials, ShaderWalkWithoutColourShader) {
-  mat->SetChannelState(CHANNEL_COLOR, false);
-  addGradientShader(mat, 1012158, 10001, Vector(0.5, 0.25, 0.125));
-  ZelMat rec;
-  EXPECT_FALSE(h.loader.getMaterial(mat, rec));
-  EXPECT_EQ(rec.color, Vector(0.5, 0.25, 0.125));
-  EXPECT_FALSE(h.loader.getMaterial(static_cast<BaseShader*>(nullptr), rec));
-}
-
-TEST_F(Materials, TextureTagFillsNameAndPlacement) {
-  PolygonObject* mesh = makeMesh(scene, "M", numberedPoints(3), {CPolygon(0, 1, 2)});
-  mat->SetName("Wood");
-  TextureTag* tag = addTextureTag(mesh, mat);
-  setParam(tag, 1000, GeData(0.25));
-  setParam(tag, 1001, GeData(0.5));
-  setParam(tag, 1002, GeData(2.0));
-  setParam(tag, 1003, GeData(4.0));
-  setParam(tag, 1004, GeData(Int32(2)));
-  setParam(tag, 1007, GeData(Int32(0)));
-  tag->SetPos(Vector(1, 2, 3));
-  ZelMat rec;
-  EXPECT_TRUE(h.loader.getMaterial(tag, rec));
-  EXPECT_STREQ(rec.name, "Wood");
-  EXPECT_EQ(rec.textureTag, tag);
-  EXPECT_EQ(rec.shiftU, 0.25);
-  EXPECT_EQ(rec.shiftV, 0.5);
-  EXPECT_EQ(rec.scaleU, 2.0);
-  EXPECT_EQ(rec.scaleV, 4.0);
-  EXPECT_EQ(rec.projection, 2);
-  EXPECT_FALSE(rec.tile);
-  EXPECT_EQ(rec.textureMatrix.off, Vector(1, 2, 3));
-}
-
-TEST_F(Materials, TextureTagWithoutUsableMaterial) {
-  PolygonObject* mesh = makeMesh(scene, "M", numberedPoints(3), {CPolygon(0, 1, 2)});
-  ZelMat rec;
-  EXPECT_FALSE(h.loader.getMaterial(addTextureTag(mesh, nullptr), rec));
-  EXPECT_STREQ(rec.name, "");
-
-  BaseMaterial* other = BaseMaterial::Alloc(1017730);
-  other->SetName("Hair");
-  scene.doc->InsertMaterial(other);
-  EXPECT_FALSE(h.loader.getMaterial(addTextureTag(mesh, other), rec));
-  EXPECT_STREQ(rec.name, "Hair");
-  EXPECT_EQ(rec.textureTag, nullptr);
-
-  // Not a texture tag at all.
-  ZelMat untouched;
-  EXPECT_FALSE(h.loader.getMaterial(mesh->MakeTag(Tphong), untouched));
-}
-
-TEST_F(Materials, LongNameIsCut) {
-  const std::string longName(1500, 'n');
-  mat->SetName(longName.c_str());
-  PolygonObject* mesh = makeMesh(scene, "M", numberedPoints(3), {CPolygon(0, 1, 2)});
-  ZelMat rec;
-  h.loader.getMaterial(addTextureTag(mesh, mat), rec);
-  EXPECT_EQ(std::string(rec.name), longName.substr(0, 1023));
-}
-
-TEST_F(Materials, TextureLookupInItsThreePlaces) {
-  TempFolder folder;
-  const std::string stored = folder.touch("elsewhere/stored.png");
-  folder.touch("doc/tex/intex.png");
-  folder.touch("doc/tex/both.png");
-  folder.touch("doc/both.png");
-  folder.touch("doc/beside.png");
-  h.loader.documentPath = folder.path + "/doc";
-
-  const auto lookup = [&](const std::string& path) {
+// The colour channel (with its brightness and shader), else the luminance channel, and the
+// specular colour decide; without any of them, or with an alpha channel, the shaders are
+// walked: colour shaders end the walk, bitmaps and gradients leave their texture and colour.
+// Parameters: 2100 colour, 2101 brightness, 2300 luminance, 3100 specular colour, 65 the
+// reflection channel's fallback.
+TEST(MaterialRecords, FromTheChannelsOrTheShaders) {
+  const Vector grey(0.65, 0.65, 0.65), none;
+  const ShaderSpec blue{Xcolor, Vector(0, 0, 1), nullptr};
+  const struct {
+    std::vector<Int32> on, off;  // channels switched on and off
+    std::vector<std::pair<Int32, GeData>> params;
+    std::vector<ShaderSpec> shaders;
+    bool colorShader;  // the first shader is the colour channel's
+    bool found;
+    Vector color, specular;
+    const char* texture;
+  } cases[] = {
+      // clang-format off
+      {{}, {}, {{2100, Vector(0.8, 0.4, 0.2)}, {2101, 0.5}}, {}, false,
+       true, Vector(0.4, 0.2, 0.1), none, ""},
+      {{}, {}, {}, {blue}, true,
+       true, Vector(0, 0, 1), none, ""},
+      {{CHANNEL_LUMINANCE}, {CHANNEL_COLOR}, {}, {}, false,
+       false, grey, none, ""},
+      {{CHANNEL_LUMINANCE}, {CHANNEL_COLOR}, {{2300, Vector(0.1, 0.2, 0.3)}}, {}, false,
+       true, Vector(0.1, 0.2, 0.3), none, ""},
+      {{CHANNEL_REFLECTION}, {CHANNEL_COLOR}, {{65, Vector(0.3, 0.3, 0.3)}}, {}, false,
+       false, grey, Vector(0.3, 0.3, 0.3), ""},
+      {{CHANNEL_REFLECTION}, {CHANNEL_COLOR}, {{3100, Vector(0.9, 0.8, 0.7)}}, {}, false,
+       true, grey, Vector(0.9, 0.8, 0.7), ""},
+      // A reflection layer channel comes first and has no fallback.
+      {{CHANNEL_REFLECTION, CHANNEL_SPECULARCOLOR}, {CHANNEL_COLOR}, {{65, Vector(0.3, 0.3, 0.3)}},
+       {}, false,
+       false, grey, none, ""},
+      // Alpha: the colour is not read; the walk stops at the first colour shader.
+      {{CHANNEL_ALPHA}, {}, {{2100, Vector(1, 0, 0)}},
+       {{Xbitmap, none, "/nonexistent/first.png"}, {Xgradient, Vector(0.2, 0.2, 0.2), nullptr},
+        {Xbitmap, none, "/nonexistent/second.png"}, {Xcolor, Vector(0, 1, 0), nullptr}, blue},
+       false,
+       true, Vector(0, 1, 0), none, "/nonexistent/second.png"},
+      {{}, {CHANNEL_COLOR}, {}, {{1012158, Vector(0.5, 0.25, 0.125), nullptr}}, false,
+       false, Vector(0.5, 0.25, 0.125), none, ""},
+      // clang-format on
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const auto& c = cases[i];
+    SCOPED_TRACE(i);
+    Document d;
+    Material* mat = Material::Alloc();
+    d.doc->InsertMaterial(mat);
+    for (Int32 channel : c.on) mat->SetChannelState(channel, true);
+    for (Int32 channel : c.off) mat->SetChannelState(channel, false);
+    for (const auto& param : c.params) setParam(mat, param.first, param.second);
+    for (const ShaderSpec& shader : c.shaders) addShader(mat, shader);
+    if (c.colorShader)
+      setParam(mat, MATERIAL_COLOR_SHADER, GeData(static_cast<BaseList2D*>(mat->GetFirstShader())));
+    C4DLoader loader;
     ZelMat rec;
+    EXPECT_EQ(loader.getMaterial(mat, rec), c.found);
+    EXPECT_EQ(rec.color, c.color);
+    EXPECT_EQ(rec.specular, c.specular);
+    EXPECT_EQ(rec.texture, c.texture);
+  }
+}
+
+// A texture tag gives its placement; with a flat projection the texture is placed by the
+// halved inverse of the tag's matrix (offset (2, 8, 4), axes scaled by 2, 4 and 8) instead of
+// the uv flags. Names are cut to 1023 bytes; a tag without a standard material gives nothing
+// but the name.
+TEST(MaterialRecords, FromATextureTag) {
+  Document d;
+  PolygonObject* mesh = addTriangle(d, "M");
+  Material* wood = addMaterial(d, "Wood", Vector(1, 1, 1));
+  setParam(wood, MATERIAL_COLOR_SHADER,
+           GeData(static_cast<BaseList2D*>(addBitmapShader(wood, "wood.png"))));
+  TextureTag* tag = addTextureTag(mesh, wood);
+  setParam(tag, TEXTURETAG_OFFSETY, GeData(0.5));
+  setParam(tag, TEXTURETAG_LENGTHX, GeData(4.0));
+  setParam(tag, TEXTURETAG_PROJECTION, GeData(Int32(TEXTURETAG_PROJECTION_FLAT)));
+  tag->SetPos(Vector(2, 8, 4));
+  tag->SetScale(Vector(2, 4, 8));
+  Capture capture;
+  capture.loader.writePolygonObject(mesh, {nullptr}, 1.0f);
+  EXPECT_THAT(capture.text(),
+              HasSubstr("\"wrap\" on,\n\"uv_projection\" 5,\n\"scale_u\" 4,\n\"scale_v\" 1,\n"
+                        "\"shift_u\" 0,\n\"shift_v\" 0.5,\n\"transform_obj_to_uv\" 0.25 0 0 0 0 "
+                        "0.125 0 0 0 0 0.0625 0 -0.5 -1 -0.25 1,\n}"));
+
+  C4DLoader loader;
+  ZelMat rec;
+  wood->SetName(std::string(1500, 'n').c_str());
+  EXPECT_TRUE(loader.getMaterial(tag, rec));
+  EXPECT_EQ(std::string(rec.name), std::string(1023, 'n'));
+  ZelMat none;
+  EXPECT_FALSE(loader.getMaterial(addTextureTag(mesh, nullptr), none));
+  BaseMaterial* hair = BaseMaterial::Alloc(Mhair);
+  hair->SetName("Hair");
+  d.doc->InsertMaterial(hair);
+  EXPECT_FALSE(loader.getMaterial(addTextureTag(mesh, hair), none));
+  EXPECT_STREQ(none.name, "Hair");
+  EXPECT_FALSE(loader.getMaterial(mesh->MakeTag(Tphong), none));
+}
+
+// A bitmap is looked for at its stored path, then in the tex folder beside the document,
+// then in the document's folder; found nowhere, it keeps its stored path.
+TEST(MaterialRecords, TextureLookupInItsThreePlaces) {
+  char pattern[] = "/tmp/solvane-textures-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string folder = pattern;
+  for (const char* file : {"elsewhere/stored.png", "doc/tex/intex.png", "doc/tex/both.png",
+                           "doc/both.png", "doc/beside.png"}) {
+    const std::string path = folder + "/" + file;
+    ASSERT_EQ(
+        std::system(("mkdir -p \"$(dirname '" + path + "')\" && touch '" + path + "'").c_str()), 0);
+  }
+  Document d;
+  C4DLoader loader;
+  const auto lookup = [&](const std::string& path) {
     Material* m = Material::Alloc();
-    scene.doc->InsertMaterial(m);
+    d.doc->InsertMaterial(m);
     m->SetChannelState(CHANNEL_COLOR, false);
-    addBitmapShader(m, path.c_str());
-    h.loader.getMaterial(m, rec);
+    addBitmapShader(m, path);
+    ZelMat rec;
+    loader.getMaterial(m, rec);
     return rec.texture;
   };
-  EXPECT_EQ(lookup(stored), stored);
-  EXPECT_EQ(lookup("/gone/intex.png"), folder.path + "/doc/tex/intex.png");
-  EXPECT_EQ(lookup("/gone/both.png"), folder.path + "/doc/tex/both.png");
-  EXPECT_EQ(lookup("/gone/beside.png"), folder.path + "/doc/beside.png");
+  loader.documentPath = folder + "/doc";
+  EXPECT_EQ(lookup(folder + "/elsewhere/stored.png"), folder + "/elsewhere/stored.png");
+  EXPECT_EQ(lookup("/gone/intex.png"), folder + "/doc/tex/intex.png");
+  EXPECT_EQ(lookup("/gone/both.png"), folder + "/doc/tex/both.png");
+  EXPECT_EQ(lookup("/gone/beside.png"), folder + "/doc/beside.png");
   EXPECT_EQ(lookup("/gone/missing.png"), "/gone/missing.png");
   // An empty name would name the folders themselves; folders are not textures.
   EXPECT_EQ(lookup(""), "");
-
   // A document never saved tries only the stored path.
-  h.loader.documentPath.clear();
+  loader.documentPath.clear();
   EXPECT_EQ(lookup("/gone/intex.png"), "/gone/intex.png");
+  EXPECT_EQ(std::system(("rm -rf '" + folder + "'").c_str()), 0);
 }
 
-TEST_F(Materials, DisplayColourByMode) {
-  PolygonObject* mesh = makeMesh(scene, "M", numberedPoints(3), {CPolygon(0, 1, 2)});
+// Mode 0 and 2 grey, 1 the object's colour, 3 its layer's (grey without a layer).
+TEST(MaterialRecords, DisplayColourByMode) {
+  Document d;
+  PolygonObject* mesh = addTriangle(d, "M");
+  C4DLoader loader;
+  loader.document = d.doc;
   const Vector grey(0.65, 0.65, 0.65);
   setParam(mesh, 908, GeData(Vector(1, 0, 0)));
-  EXPECT_EQ(h.loader.getDefaultColor(mesh), grey);  // mode 0
+  EXPECT_EQ(loader.getDefaultColor(mesh), grey);
   setParam(mesh, 907, GeData(Int32(1)));
-  EXPECT_EQ(h.loader.getDefaultColor(mesh), Vector(1, 0, 0));
+  EXPECT_EQ(loader.getDefaultColor(mesh), Vector(1, 0, 0));
   setParam(mesh, 907, GeData(Int32(2)));
-  EXPECT_EQ(h.loader.getDefaultColor(mesh), grey);
+  EXPECT_EQ(loader.getDefaultColor(mesh), grey);
   setParam(mesh, 907, GeData(Int32(3)));
-  EXPECT_EQ(h.loader.getDefaultColor(mesh), grey);  // no layer
+  EXPECT_EQ(loader.getDefaultColor(mesh), grey);
   LayerObject* layer = LayerObject::Alloc();
-  scene.doc->InsertLayer(layer);
+  d.doc->InsertLayer(layer);
   setParam(layer, 1009, GeData(Vector(0, 0, 1)));
   mesh->SetLayerObject(layer);
-  EXPECT_EQ(h.loader.getDefaultColor(mesh), Vector(0, 0, 1));
+  EXPECT_EQ(loader.getDefaultColor(mesh), Vector(0, 0, 1));
 }
 
-// The material writer.
-
-TEST(MaterialWriter, VariantNamesAndTheirStability) {
-  LoaderHarness h;
+// Records that differ under one name get "#1", "#2", ... in the order first written, the
+// same for every output of the driver.
+TEST(MaterialWriter, VariantNamesStayTheSameAcrossOutputs) {
+  Capture capture;
   const auto write = [&](const ZelMat& m) {
-    h.api().calls.clear();
-    h.loader.writeMaterial(m);
-    const auto lines = h.api().with_prefix("material_begin");
-    return lines.empty() ? std::string() : lines[0];
+    const size_t before = capture.text().size();
+    capture.loader.writeMaterial(m);
+    const std::string text = capture.text().substr(before);
+    const size_t start = text.find("material \"");
+    return start == std::string::npos
+               ? text
+               : text.substr(start + 10, text.find('"', start + 10) - start - 10);
   };
-  ZelMat wood = named("Wood");
-  ZelMat oak = named("Wood");
-  oak.texture = "oak.png";
-  ZelMat grey;
-  ZelMat blue;
-  blue.color = Vector(0, 0, 1);
-  EXPECT_EQ(write(wood), "material_begin \"Wood\" placed");
-  EXPECT_EQ(write(oak), "material_begin \"Wood #1\" placed");
-  EXPECT_EQ(write(wood), "material_begin \"Wood\" placed");
-  EXPECT_EQ(write(grey), "material_begin \"Display color\" placed");
-  EXPECT_EQ(write(blue), "material_begin \"Display color #1\" placed");
-  EXPECT_EQ(h.loader.materialCounter, 5);
+  const ZelMat wood = record("Wood");
+  const ZelMat oak = record("Wood", [](ZelMat& m) { m.texture = "oak.png"; });
+  const ZelMat grey;
+  const ZelMat blue = record("", [](ZelMat& m) { m.color = Vector(0, 0, 1); });
+  EXPECT_EQ(write(wood), "Wood");
+  EXPECT_EQ(write(oak), "Wood #1");
+  EXPECT_EQ(write(wood), "Wood");
+  EXPECT_EQ(write(grey), "Display color");
+  EXPECT_EQ(write(blue), "Display color #1");
 
-  // A second output by the same driver names them as the first did, in any order.
-  delete h.loader.sceneOO;
-  h.loader.sceneOO = new zel::zelSceneapi_oo(&h.factory);
-  EXPECT_EQ(write(blue), "material_begin \"Display color #1\" placed");
-  EXPECT_EQ(write(oak), "material_begin \"Wood #1\" placed");
-  EXPECT_EQ(write(grey), "material_begin \"Display color\" placed");
+  // A second output, as the next command opens it.
+  delete capture.loader.sceneOO;
+  capture.loader.sceneOO = new zel::zelSceneapi_oo(&capture.factory);
+  EXPECT_EQ(write(blue), "Display color #1");
+  EXPECT_EQ(write(oak), "Wood #1");
+  EXPECT_EQ(write(grey), "Display color");
 }
 
-TEST(MaterialWriter, SurfaceShaderChoice) {
-  LoaderHarness h;
-  ZelMat faint;
-  faint.specular = Vector(1e-7, 0, 0);
-  h.loader.writeMaterial(faint);
-  EXPECT_EQ(h.api().calls, (std::vector<std::string>{
-                               "shader_begin null \"zel_diffuse\"",
-                               "set_parameter \"diffuse\" color 0.65 0.65 0.65",
-                               "shader_end",
-                               "shader_get",
-                               "material_begin \"Display color\" placed",
-                               "material_set_shader 0 shader#1",
-                               "material_end",
-                           }));
-
-  // Any specular colour above the threshold gives the advanced surface (its parameters are
-  // pinned byte for byte in the file tests); the specular colour is no part of the name.
-  h.api().calls.clear();
-  ZelMat shiny;
-  shiny.specular = Vector(0, 2e-6, 0);
-  h.loader.writeMaterial(shiny);
-  EXPECT_EQ(h.api().with_prefix("shader_begin"),
-            std::vector<std::string>{"shader_begin null \"zel_advanced\""});
-  EXPECT_EQ(h.api().with_prefix("set_parameter \"specular\""),
-            std::vector<std::string>{"set_parameter \"specular\" color 0 2e-06 0"});
-  EXPECT_EQ(h.api().with_prefix("material_begin"),
-            std::vector<std::string>{"material_begin \"Display color\" placed"});
+// A plain diffuse surface unless the record has a texture or a specular colour above 1e-6.
+TEST(MaterialWriter, SpecularColourChoosesTheAdvancedSurface) {
+  for (double specular : {1e-7, 2e-6}) {
+    Capture capture;
+    capture.loader.writeMaterial(record("", [&](ZelMat& m) { m.specular.y = specular; }));
+    EXPECT_THAT(
+        capture.text(),
+        HasSubstr(specular < 1e-6 ? "surface \"zel_diffuse\" {\n\"diffuse\" 0.65 0.65 0.65,\n}"
+                                  : "surface \"zel_advanced\" {\n\"diffuse\" 0.65 0.65 "
+                                    "0.65,\n\"specular\" 0 2e-06 0,\n"));
+  }
 }
+
+}  // namespace
