@@ -1,6 +1,4 @@
 #include "RepeatLinkFactory.h"
-#include "link_net.h"
-#include "live_scene_api.h"
 #include "query_api.h"
 #include "renderer_core.h"
 #include "zelsceneapi_file.h"
@@ -10,16 +8,10 @@
 #include <gtest/gtest.h>
 #include <tinyxml.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
-#include <thread>
 
 using livetest::TempDir;
 using solvane_renderer::RendererState;
@@ -71,34 +63,6 @@ solvane_link::RunningRenderer renderer(std::int64_t pid, int port) {
   r.port = port;
   return r;
 }
-
-// A listening socket on a port the system picks.
-class EphemeralListener {
- public:
-  EphemeralListener() {
-    fd_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    listen(fd_, 4);
-    socklen_t length = sizeof address;
-    getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-  }
-  ~EphemeralListener() { close(); }
-  void close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-  int fd() const { return fd_; }
-  int port() const { return port_; }
-
- private:
-  int fd_ = -1;
-  int port_ = 0;
-};
 
 }  // namespace
 
@@ -169,17 +133,4 @@ TEST(RendererScene, EveryReceivedSceneIsKeptAndModelsReplacedByName) {
   std::string kept((std::istreambuf_iterator<char>(first)), std::istreambuf_iterator<char>());
   EXPECT_EQ(kept, kDemoScene);
   EXPECT_EQ(std::distance(livetest::fs::directory_iterator(dir / "scenes"), {}), 2);
-}
-
-TEST(LiveSceneApi, DoesNothingWhileNotConnected) {
-  solvane_link::LiveSceneApi api;
-  EXPECT_FALSE(api.group_begin("x", true));
-  EXPECT_FALSE(api.disconnect());
-  EXPECT_FALSE(api.connect("no-such-host.invalid", 3141, 1));
-  EXPECT_FALSE(api.connect("127.0.0.1", 0, 1));
-  EphemeralListener closed;
-  int port = closed.port();
-  closed.close();
-  EXPECT_FALSE(api.connect("127.0.0.1", port, 2));
-  EXPECT_FALSE(api.connected());
 }
