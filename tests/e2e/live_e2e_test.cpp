@@ -5,10 +5,7 @@
 // library and the renderers they start all read), and stops every process it started by its
 // process id, also when an assertion fails.
 #include "C4DLoader.h"
-#include "command_run.h"
-#include "free_ports.h"
-#include "link_net.h"
-#include "query_api.h"
+#include "live_processes.h"
 #include "solvane_system.h"
 #include "svb_reader.h"
 
@@ -22,125 +19,21 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <atomic>
-#include <chrono>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
-namespace fs = std::filesystem;
-using solvane_link::RunningRenderer;
+using namespace livee2e;
 using ::testing::HasSubstr;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-std::string const kStage = SOLVANE_STAGE_ROOT;
-std::string const kRenderer = kStage + "/Applications/Solvane8.app/Contents/MacOS/solvane";
 std::string const kResources = kStage + "/Library/Application Support/Solvane8";
-
-template <typename Condition>
-bool waitUntil(std::chrono::milliseconds limit, Condition&& condition) {
-  for (auto end = Clock::now() + limit; !condition(); std::this_thread::sleep_for(limit / 200)) {
-    if (Clock::now() >= end) return false;
-  }
-  return true;
-}
-
-std::string readFile(std::string const& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-// Eleven ports of the test's own for this process and every program it starts.
-struct PortRange {
-  PortRange() : first(solvane_test::freePorts()), last(first + 10) {
-    setenv("SOLVANE_PORT_RANGE", (std::to_string(first) + "-" + std::to_string(last)).c_str(), 1);
-    setenv("SOLVANE_RENDERER_IDLE_SECONDS", "120", 1);
-  }
-  ~PortRange() { unsetenv("SOLVANE_PORT_RANGE"); }
-  std::vector<RunningRenderer> running() const { return solvane_link::QueryApi::scan(first, last); }
-  int first;
-  int last;
-};
-
-// Stops, when it goes out of scope, every staged renderer answering on the range (whoever
-// started it) and every process it was told about: QUIT, then SIGKILL after five seconds.
-class RendererGuard {
- public:
-  explicit RendererGuard(PortRange const& ports) : ports_(ports) {}
-  ~RendererGuard() {
-    for (RunningRenderer const& r : ports_.running()) {
-      std::error_code error;
-      fs::path exe = fs::read_symlink("/proc/" + std::to_string(r.processId) + "/exe", error);
-      if (error || !fs::equivalent(exe, kRenderer, error)) continue;
-      pids_.push_back(static_cast<pid_t>(r.processId));
-      std::string reply;
-      solvane_link::request(r.port, "QUIT", reply, 2000);
-    }
-    for (pid_t pid : pids_) {
-      auto gone = [&] { return waitpid(pid, nullptr, WNOHANG) != 0 && kill(pid, 0) != 0; };
-      if (!waitUntil(std::chrono::seconds(5), gone)) {
-        kill(pid, SIGKILL);
-        waitUntil(std::chrono::seconds(2), gone);
-      }
-    }
-  }
-  void track(pid_t pid) { pids_.push_back(pid); }
-
- private:
-  PortRange const& ports_;
-  std::vector<pid_t> pids_;
-};
-
-// Starts a program with its standard output and error appended to `log`.
-pid_t spawn(std::vector<std::string> const& args, std::string const& log) {
-  pid_t child = fork();
-  if (child == 0) {
-    if (std::freopen(log.c_str(), "a", stdout)) dup2(fileno(stdout), 2);
-    std::vector<char*> argv;
-    for (std::string const& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  return child;
-}
-
-// Waits for a child at most two minutes: its exit status, -1 when killed or too slow.
-int finish(pid_t child) {
-  int status = 0;
-  if (!waitUntil(std::chrono::seconds(120),
-                 [&] { return waitpid(child, &status, WNOHANG) == child; })) {
-    kill(child, SIGKILL);
-    waitpid(child, &status, 0);
-    return -1;
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-solvane_test::Outcome c4dhost(std::string const& command, std::string const& log) {
-  int status = finish(spawn({C4DHOST, "--plugin", SOLVANE_PLUGIN, command}, log));
-  return {status, readFile(log)};
-}
-
-// The renderer program started by the test in a folder of its own, once it answers.
-bool startRenderer(RendererGuard& guard, PortRange const& ports, std::string const& folder) {
-  fs::create_directories(folder);
-  guard.track(spawn({kRenderer, "--foreground", "--folder", folder}, folder + ".out"));
-  return waitUntil(std::chrono::seconds(10), [&] { return !ports.running().empty(); });
-}
 
 // A program on a port that is not the renderer the link looks for: one that never accepts
 // (the system completes the connections, nobody answers); one whose INFO reply has a word
@@ -240,24 +133,7 @@ std::string moduleSetting(svb::Scene const& scene, std::string const& name) {
   return "no module";
 }
 
-class LiveEndToEnd : public testing::Test {
- protected:
-  void SetUp() override {
-    if (!fs::exists(kRenderer)) GTEST_SKIP() << "no staged renderer at " << kRenderer;
-    char pattern[] = "/tmp/solvane-live-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
-  solvane_test::Outcome host(std::string const& command) {
-    return c4dhost(command, dir_ + "/c4dhost.log");
-  }
-
-  std::string dir_;
-};
+class LiveEndToEnd : public LiveTest {};
 
 }  // namespace
 
@@ -337,7 +213,7 @@ TEST_F(LiveEndToEnd, FailingPeersAreReportedWithTheRendererAndTheReason) {
     if (c.folderIsAFile) {
       fs::create_directories(dir_ + "/renderer");
       std::ofstream(dir_ + "/renderer/scenes") << "not a folder";
-      ASSERT_TRUE(startRenderer(guard, ports, dir_ + "/renderer"));
+      ASSERT_GT(startRenderer(guard, ports, dir_ + "/renderer"), 0);
     }
     auto start = Clock::now();
     solvane_test::Outcome run = host("Render");
@@ -358,7 +234,7 @@ TEST_F(LiveEndToEnd, TwentyConcurrentUpdatesIntoOneRenderer) {
   PortRange ports;
   RendererGuard guard(ports);
   std::string const folder = dir_ + "/renderer";
-  ASSERT_TRUE(startRenderer(guard, ports, folder));
+  ASSERT_GT(startRenderer(guard, ports, folder), 0);
   solvane_test::Outcome run = host("Render");
   ASSERT_EQ(run.status, 0) << run.output;
 
