@@ -220,35 +220,30 @@ TEST_F(FactoryTest, MalformedInstanceListsAndIncompleteEntriesAreSkipped) {
   EXPECT_EQ(found[0].livelink_port, 0);
 }
 
+// Each failure says what went wrong and where to look; a scene API still held when the
+// query API is missing goes with the factory.
 TEST_F(FactoryTest, FailureTexts) {
+  std::string const check = "Please check your Solvane installation";
+  std::string const noPort =
+      "Could not connect on any known port. " + check + " and Live Link settings.";
   struct Case {
     bool noSceneApi, noQueryApi, launchFails, listed;  // listed: one instance on port 3150
-    std::string message;
+    std::string message;                               // after "Failed to connect. "
     std::size_t connects;
     std::string lastConnect;
-    bool releasedWithFactory;  // the scene API was still held
+    bool releasedWithFactory;
   } const cases[] = {
-      {true, false, false, false,
-       "Failed to connect. Could not get a scene api. Please check your Solvane "
-       "installation.\n",
-       0, "", false},
-      {false, true, false, false,
-       "Failed to connect. Could not get a query api. Please check your Solvane "
-       "installation.\n",
-       0, "", true},
+      {true, false, false, false, "Could not get a scene api. " + check + ".\n", 0, "", false},
+      {false, true, false, false, "Could not get a query api. " + check + ".\n", 0, "", true},
       {false, false, true, false,
-       "Failed to connect. Unabled to launch Solvane. Please check your Solvane installation. "
-       "cannot start /fake/solvane: No such file or directory.",
+       "Unabled to launch Solvane. " + check +
+           ". cannot start /fake/solvane: No such file or directory.",
        0, "", true},
-      {false, false, false, true,
-       "Failed to connect. Could not connect on any known port. Please check your Solvane "
-       "installation and Live Link settings.",
-       1, "localhost 3150 4", false},
+      {false, false, false, true, noPort, 1, "localhost 3150 4", false},
       // Nothing listed even after the launch: all eleven default ports tried.
       {false, false, false, false,
-       "Failed to connect. Could not connect on any known port. Please check your Solvane "
-       "installation and Live Link settings. Waiting ran out: the renderer /fake/solvane did "
-       "not answer on ports 3141 to 3151 within 19 polls of 0 ms.",
+       noPort + " Waiting ran out: the renderer /fake/solvane did not answer on ports 3141 to "
+                "3151 within 19 polls of 0 ms.",
        11, "127.0.0.1 3151 1", false},
   };
   for (Case const& c : cases) {
@@ -262,7 +257,7 @@ TEST_F(FactoryTest, FailureTexts) {
       TestFactory factory;
       factory.launchWorks = !c.launchFails;
       EXPECT_EQ(factory.getApi(), nullptr);
-      EXPECT_EQ(factory.message(), c.message);
+      EXPECT_EQ(factory.message(), "Failed to connect. " + c.message);
       EXPECT_EQ(fake_->connects.size(), c.connects);
       EXPECT_EQ(fake_->connects.empty() ? "" : fake_->connects.back(), c.lastConnect);
     }

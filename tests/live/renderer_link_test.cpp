@@ -10,7 +10,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
 using livetest::TempDir;
@@ -104,33 +103,4 @@ TEST(RendererScene, XmlReadsAsEmptyUntilAModelArrives) {
   EXPECT_NE(zel::RepeatLinkFactory::findByNameAttribute(document.RootElement(), odd, 4), nullptr)
       << state.sceneXml();
   EXPECT_EQ(zel::RepeatLinkFactory::findByNameAttribute(document.RootElement(), odd, 3), nullptr);
-}
-
-TEST(RendererScene, EveryReceivedSceneIsKeptAndModelsReplacedByName) {
-  TempDir dir;
-  RendererState state(7, 3141, dir / "scenes");
-  state.receive(kDemoScene, 1);
-  state.receive("group \"demo\" {\n}\ngroup \"other\" {\n}\n", 1);
-  // Refused: a scene cut short, and one without a statement.
-  solvane_renderer::Received bad = state.receive("group \"broken\" {\n", 1);
-  EXPECT_FALSE(bad.ok);
-  EXPECT_EQ(bad.reply.rfind("ERROR incomplete scene: offset 17: ", 0), 0u) << bad.reply;
-  EXPECT_EQ(
-      bad.summary.rfind("client 1: refused a scene (17 bytes): incomplete scene: offset 17: ", 0),
-      0u)
-      << bad.summary;
-  EXPECT_EQ(state.receive("", 2).reply, "ERROR empty scene: no statement");
-
-  std::vector<solvane_renderer::Model> models = state.models();
-  ASSERT_EQ(models.size(), 2u);
-  EXPECT_EQ(models[0].name, "demo");
-  EXPECT_EQ(models[0].file, "scene-7-2.svb");
-  EXPECT_EQ(models[0].groups, 1u);
-  EXPECT_EQ(models[1].name, "other");
-  EXPECT_EQ(state.received(), 2);
-
-  std::ifstream first(dir / "scenes/scene-7-1.svb");
-  std::string kept((std::istreambuf_iterator<char>(first)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(kept, kDemoScene);
-  EXPECT_EQ(std::distance(livetest::fs::directory_iterator(dir / "scenes"), {}), 2);
 }
