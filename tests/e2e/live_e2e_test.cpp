@@ -14,7 +14,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <tinyxml.h>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -24,6 +23,7 @@
 #include <atomic>
 #include <cstring>
 #include <memory>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -96,29 +96,22 @@ class FakePeer {
   std::thread thread_;
 };
 
+// What a renderer holds: how many scenes it received, and its models' names and files.
 struct Held {
-  int received = 0;
-  std::vector<std::string> models;
-  std::vector<std::string> files;
+  int received = -1;
+  std::vector<std::string> models, files;
 };
 
-// What a renderer reports through the query API.
 Held held(RunningRenderer const& r) {
   Held result;
-  solvane_link::QueryApi query;
-  query.get_instances();
-  if (!query.attach(r.processId)) return result;
-  TiXmlDocument document;
-  document.Parse(query.get_scene());
-  TiXmlElement* scene =
-      document.RootElement() ? document.RootElement()->FirstChildElement() : nullptr;
-  if (!scene) return result;
-  scene->QueryIntAttribute("received", &result.received);
-  TiXmlElement* models = scene->FirstChildElement("models");
-  for (TiXmlElement* m = models ? models->FirstChildElement() : nullptr; m;
-       m = m->NextSiblingElement()) {
-    result.models.push_back(m->Attribute("name"));
-    result.files.push_back(m->Attribute("file"));
+  std::string const xml = sceneXml(r.port);
+  std::smatch m;
+  if (std::regex_search(xml, m, std::regex("received=\"(\\d+)\"")))
+    result.received = std::stoi(m[1]);
+  std::regex const model("<model name=\"([^\"]*)\"[^>]* file=\"([^\"]*)\"");
+  for (std::sregex_iterator it(xml.begin(), xml.end(), model), end; it != end; ++it) {
+    result.models.push_back((*it)[1]);
+    result.files.push_back((*it)[2]);
   }
   return result;
 }

@@ -125,6 +125,17 @@ inline pid_t startRenderer(RendererGuard& guard, PortRange const& ports, std::st
   return up ? pid : -1;
 }
 
+// The scene description a renderer sends back, "" when it did not answer.
+inline std::string sceneXml(int port) {
+  std::string reply, xml;
+  int fd = -1;
+  if (solvane_link::request(port, "SCENE", reply, 5000, fd)) {
+    solvane_link::readExactly(fd, xml, std::stoul(reply.substr(4)));
+    close(fd);
+  }
+  return xml;
+}
+
 // A temporary folder for each test, which is skipped without the staged renderer.
 class LiveTest : public testing::Test {
  protected:

@@ -33,16 +33,6 @@ std::string finishStream(int fd, std::string const& rest) {
   return reply;
 }
 
-std::string sceneXml(int port) {
-  std::string reply, xml;
-  int fd = -1;
-  if (solvane_link::request(port, "SCENE", reply, 5000, fd)) {
-    solvane_link::readExactly(fd, xml, std::stoul(reply.substr(4)));
-    close(fd);
-  }
-  return xml;
-}
-
 // Names of the scene files, kept or temporary, anywhere under `dir`.
 std::vector<std::string> sceneFiles(std::string const& dir) {
   std::vector<std::string> found;
