@@ -100,7 +100,8 @@ TEST_F(RendererProgram, RefusedSceneLeavesNothingAndTheRendererServesOn) {
 }
 
 // Half a scene arrives and its client pauses past the idle time: queries are answered at
-// once, the renderer stays and the scene completes. Told to stop while another stream is
+// once, the renderer stays and the scene completes, its model's name escaped in the scene
+// description. Told to stop while another stream is
 // open, it ends at once, keeping nothing of that one; left idle, it ends by itself.
 TEST_F(RendererProgram, ServesWhileScenesStreamInAndEndsWhenToldOrIdle) {
   PortRange ports;
@@ -108,7 +109,7 @@ TEST_F(RendererProgram, ServesWhileScenesStreamInAndEndsWhenToldOrIdle) {
   std::string const folder = dir_ + "/renderer";
   pid_t pid = startRenderer(guard, ports, folder, {"--idle-timeout", "1"});
   ASSERT_GT(pid, 0);
-  int slow = openStream(ports.first, 1, "version 8\ngroup \"slow\"");
+  int slow = openStream(ports.first, 1, "version 8\ngroup \"slow & <steady>\"");
   int cut = openStream(ports.first, 3, "version 8\ngroup \"cut\" {\n");
   Clock::time_point start = Clock::now();
   std::string reply;
@@ -119,7 +120,7 @@ TEST_F(RendererProgram, ServesWhileScenesStreamInAndEndsWhenToldOrIdle) {
 
   std::this_thread::sleep_for(std::chrono::milliseconds(2500));
   EXPECT_EQ(finishStream(slow, " {\n}\n"), "OK 2");
-  EXPECT_THAT(sceneXml(ports.first), HasSubstr("<model name=\"slow\""));
+  EXPECT_THAT(sceneXml(ports.first), HasSubstr("<model name=\"slow &amp; &lt;steady&gt;\""));
   kill(pid, SIGTERM);
   EXPECT_EQ(finish(pid, seconds(4)), 0);
   close(cut);
