@@ -6,7 +6,7 @@
 // process id, also when an assertion fails.
 #include "C4DLoader.h"
 #include "live_processes.h"
-#include "solvane_system.h"
+#include "live_test_support.h"
 #include "svb_reader.h"
 
 #include "c4d.h"
@@ -267,14 +267,9 @@ TEST_F(LiveEndToEnd, BrokenInstallationIsReportedAtOnce) {
       {"renderer killed", "#!/bin/sh\nkill -KILL $$\n", fs::perms::owner_all,
        ") was killed by signal 9 before it answered"},
   };
-  std::string const app = dir_ + "/Solvane8.app/";
-  std::string const pathTemplate = dir_ + "/Solvane%d.app/";
-  fs::create_directories(app);
+  livetest::InstallTree tree;  // version 8: the link library, and the program of each case
+  std::string const app = tree.addRegular(8);
   fs::create_symlink(LINK_LIBRARY, app + "zelsolvanelive6.so");
-  char const* const savedRegular = SolvaneSystem::solvaneNLPath;
-  char const* const savedFloating = SolvaneSystem::solvaneFltPath;
-  SolvaneSystem::solvaneNLPath = pathTemplate.c_str();
-  SolvaneSystem::solvaneFltPath = pathTemplate.c_str();
   for (Case const& c : cases) {
     SCOPED_TRACE(c.what);
     PortRange ports;
@@ -296,6 +291,4 @@ TEST_F(LiveEndToEnd, BrokenInstallationIsReportedAtOnce) {
     EXPECT_THAT(text, HasSubstr(app + "solvane"));
     EXPECT_THAT(text, HasSubstr(c.message));
   }
-  SolvaneSystem::solvaneNLPath = savedRegular;
-  SolvaneSystem::solvaneFltPath = savedFloating;
 }

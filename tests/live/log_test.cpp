@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <ctime>
+#include <fstream>
 #include <regex>
 #include <string>
 
@@ -46,7 +47,7 @@ TEST(LogFile, StartsAfreshFromTwentyMebibytesAndReportsOpenFailures) {
   livetest::TempDir dir;
   for (off_t size : {20971520, 20971519}) {
     std::string path = dir / std::to_string(size);
-    livetest::writeFile(path, "");
+    std::ofstream(path).close();
     ASSERT_EQ(truncate(path.c_str(), size), 0);
     FILE* file = Output2FILE::open(path);
     ASSERT_NE(file, nullptr);
