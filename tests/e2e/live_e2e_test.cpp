@@ -5,10 +5,8 @@
 // library and the renderers they start all read), and stops every process it started by its
 // process id, also when an assertion fails.
 #include "C4DLoader.h"
-#include "free_ports.h"
-#include "link_net.h"
-#include "query_api.h"
-#include "solvane_system.h"
+#include "live_processes.h"
+#include "live_test_support.h"
 #include "svb_reader.h"
 
 #include "c4d.h"
@@ -16,152 +14,34 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <tinyxml.h>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <atomic>
-#include <chrono>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <mutex>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
 
-namespace fs = std::filesystem;
-using solvane_link::RunningRenderer;
+using namespace livee2e;
 using ::testing::HasSubstr;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-std::string const kStage = SOLVANE_STAGE_ROOT;
-std::string const kRenderer = kStage + "/Applications/Solvane8.app/Contents/MacOS/solvane";
 std::string const kResources = kStage + "/Library/Application Support/Solvane8";
 
-// Checks `condition` until it holds or the limit passes; it is called once after it held.
-template <typename Condition>
-bool waitUntil(std::chrono::milliseconds limit, Condition&& condition) {
-  auto end = Clock::now() + limit;
-  for (;;) {
-    if (condition()) return true;
-    if (Clock::now() >= end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-}
-
-std::string readFile(std::string const& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-// Eleven ports of the test's own for this process and every program it starts.
-struct PortRange {
-  PortRange() : first(solvane_test::freePorts()), last(first + 10) {
-    setenv("SOLVANE_PORT_RANGE", (std::to_string(first) + "-" + std::to_string(last)).c_str(), 1);
-    setenv("SOLVANE_RENDERER_IDLE_SECONDS", "120", 1);
-  }
-  ~PortRange() { unsetenv("SOLVANE_PORT_RANGE"); }
-  std::vector<RunningRenderer> running() const { return solvane_link::QueryApi::scan(first, last); }
-  int first;
-  int last;
-};
-
-// A renderer program, whoever started it: its executable is the staged renderer.
-bool isRenderer(pid_t pid) {
-  std::error_code error;
-  fs::path exe = fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", error);
-  return !error && fs::equivalent(exe, kRenderer, error);
-}
-
-// Stops, when it goes out of scope, every renderer answering on the range and every process
-// it was told about: QUIT, then SIGKILL after five seconds.
-class RendererGuard {
- public:
-  explicit RendererGuard(PortRange const& ports) : ports_(ports) {}
-  ~RendererGuard() {
-    for (RunningRenderer const& r : ports_.running()) {
-      std::string reply;
-      if (isRenderer(static_cast<pid_t>(r.processId))) {
-        pids_.push_back(static_cast<pid_t>(r.processId));
-        solvane_link::request(r.port, "QUIT", reply, 2000);
-      }
-    }
-    for (pid_t pid : pids_) {
-      auto gone = [&] { return waitpid(pid, nullptr, WNOHANG) != 0 && kill(pid, 0) != 0; };
-      if (!waitUntil(std::chrono::seconds(5), gone)) {
-        kill(pid, SIGKILL);
-        waitUntil(std::chrono::seconds(2), gone);
-      }
-    }
-  }
-  void track(pid_t pid) { pids_.push_back(pid); }
-
- private:
-  PortRange const& ports_;
-  std::vector<pid_t> pids_;
-};
-
-// Starts a program with its standard output and error appended to `log`.
-pid_t spawn(std::vector<std::string> const& args, std::string const& log) {
-  pid_t child = fork();
-  if (child == 0) {
-    if (std::freopen(log.c_str(), "a", stdout)) dup2(fileno(stdout), 2);
-    std::vector<char*> argv;
-    for (std::string const& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  return child;
-}
-
-// Waits for a child at most two minutes: its exit status, -1 when killed or too slow.
-int finish(pid_t child) {
-  int status = 0;
-  if (!waitUntil(std::chrono::seconds(120),
-                 [&] { return waitpid(child, &status, WNOHANG) == child; })) {
-    kill(child, SIGKILL);
-    waitpid(child, &status, 0);
-    return -1;
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-struct HostRun {
-  int status;
-  std::string output;
-};
-
-HostRun c4dhost(std::string const& command, std::string const& log) {
-  int status = finish(spawn({C4DHOST, "--plugin", SOLVANE_PLUGIN, command}, log));
-  return {status, readFile(log)};
-}
-
-// The renderer program started by the test, with a folder of its own.
-pid_t startRenderer(std::string const& folder, std::vector<std::string> more = {}) {
-  std::vector<std::string> args = {kRenderer, "--foreground", "--folder", folder};
-  args.insert(args.end(), more.begin(), more.end());
-  return spawn(args, folder + ".out");
-}
-
-// A program on a port that is not the renderer the link looks for: one that accepts and
-// stays silent, or one that names itself a renderer (process id 7) and then refuses every
-// scene, or closes the connection part way through it. Keeps whatever was sent to it.
+// A program on a port that is not the renderer the link looks for: one that never accepts
+// (the system completes the connections, nobody answers); one whose INFO reply has a word
+// too many; one that names itself a renderer (process id 7) and then refuses every scene,
+// or closes the connection part way through it.
 class FakePeer {
  public:
-  enum class Kind { Silent, RefusesScenes, ClosesMidStream };
+  enum class Kind { Silent, Impostor, RefusesScenes, ClosesMidStream };
 
   FakePeer(int port, Kind kind) : kind_(kind), port_(port) {
     listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -173,19 +53,14 @@ class FakePeer {
     address.sin_port = htons(static_cast<uint16_t>(port));
     bound_ = bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
              listen(listener_, 64) == 0;
-    thread_ = std::thread([this] { serve(); });
+    if (kind != Kind::Silent) thread_ = std::thread([this] { serve(); });
   }
   ~FakePeer() {
     stop_ = true;
-    thread_.join();
-    for (int fd : silent_) close(fd);
+    if (thread_.joinable()) thread_.join();
     close(listener_);
   }
   bool bound() const { return bound_; }
-  std::string received() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return received_;
-  }
 
  private:
   void serve() {
@@ -195,37 +70,22 @@ class FakePeer {
       int fd = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
       if (fd < 0) continue;
       solvane_link::setTimeouts(fd, 2000);
-      if (kind_ == Kind::Silent) {
-        silent_.push_back(fd);  // held open, never answered
-        char buffer[256];
-        ssize_t got = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
-        if (got > 0) keep(std::string(buffer, static_cast<std::size_t>(got)));
-        continue;
-      }
-      std::string line;
+      std::string line, scene;
       solvane_link::readLine(fd, line);
-      keep(line + "\n");
+      std::string const xml = "<scene_info><scene><models/></scene></scene_info>";
       if (line == "INFO") {
-        solvane_link::sendAll(fd, "SOLVANE 8 0 7 " + std::to_string(port_) + "\n");
+        solvane_link::sendAll(fd, "SOLVANE 8 0 7 " + std::to_string(port_) +
+                                      (kind_ == Kind::Impostor ? " 0\n" : "\n"));
       } else if (line == "SCENE") {
-        std::string const xml = "<scene_info><scene><models/></scene></scene_info>";
         solvane_link::sendAll(fd, "XML " + std::to_string(xml.size()) + "\n" + xml);
-      } else if (line.compare(0, 7, "STREAM ") == 0) {
-        std::string scene;
-        if (kind_ == Kind::RefusesScenes) {
-          solvane_link::readToEnd(fd, scene, 1 << 26);
-          solvane_link::sendAll(fd, "ERROR no room for this scene\n");
-        } else {
-          solvane_link::readExactly(fd, scene, 64);
-        }
-        keep(scene);
+      } else if (kind_ == Kind::RefusesScenes) {
+        solvane_link::readToEnd(fd, scene, 1 << 26);
+        solvane_link::sendAll(fd, "ERROR no room for this scene\n");
+      } else {
+        solvane_link::readExactly(fd, scene, 64);
       }
       close(fd);
     }
-  }
-  void keep(std::string const& bytes) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    received_ += bytes;
   }
 
   Kind kind_;
@@ -234,34 +94,24 @@ class FakePeer {
   bool bound_ = false;
   std::atomic<bool> stop_{false};
   std::thread thread_;
-  std::vector<int> silent_;
-  std::mutex mutex_;
-  std::string received_;
 };
 
+// What a renderer holds: how many scenes it received, and its models' names and files.
 struct Held {
-  int received = 0;
-  std::vector<std::string> models;
-  std::vector<std::string> files;
+  int received = -1;
+  std::vector<std::string> models, files;
 };
 
-// What a renderer reports through the query API.
 Held held(RunningRenderer const& r) {
   Held result;
-  solvane_link::QueryApi query;
-  query.get_instances();
-  if (!query.attach(r.processId)) return result;
-  TiXmlDocument document;
-  document.Parse(query.get_scene());
-  TiXmlElement* scene =
-      document.RootElement() ? document.RootElement()->FirstChildElement() : nullptr;
-  if (!scene) return result;
-  scene->QueryIntAttribute("received", &result.received);
-  TiXmlElement* models = scene->FirstChildElement("models");
-  for (TiXmlElement* m = models ? models->FirstChildElement() : nullptr; m;
-       m = m->NextSiblingElement()) {
-    result.models.push_back(m->Attribute("name"));
-    result.files.push_back(m->Attribute("file"));
+  std::string const xml = sceneXml(r.port);
+  std::smatch m;
+  if (std::regex_search(xml, m, std::regex("received=\"(\\d+)\"")))
+    result.received = std::stoi(m[1]);
+  std::regex const model("<model name=\"([^\"]*)\"[^>]* file=\"([^\"]*)\"");
+  for (std::sregex_iterator it(xml.begin(), xml.end(), model), end; it != end; ++it) {
+    result.models.push_back((*it)[1]);
+    result.files.push_back((*it)[2]);
   }
   return result;
 }
@@ -276,22 +126,7 @@ std::string moduleSetting(svb::Scene const& scene, std::string const& name) {
   return "no module";
 }
 
-class LiveEndToEnd : public testing::Test {
- protected:
-  void SetUp() override {
-    if (!fs::exists(kRenderer)) GTEST_SKIP() << "no staged renderer at " << kRenderer;
-    char pattern[] = "/tmp/solvane-live-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
-  HostRun host(std::string const& command) { return c4dhost(command, dir_ + "/c4dhost.log"); }
-
-  std::string dir_;
-};
+class LiveEndToEnd : public LiveTest {};
 
 }  // namespace
 
@@ -301,7 +136,7 @@ class LiveEndToEnd : public testing::Test {
 TEST_F(LiveEndToEnd, RenderLaunchesRenderAgainLaunchesAnotherUpdateFindsTheModel) {
   PortRange ports;
   RendererGuard guard(ports);
-  HostRun run = host("Render");
+  solvane_test::Outcome run = host("Render");
   ASSERT_EQ(run.status, 0) << run.output;
   std::vector<RunningRenderer> renderers = ports.running();
   ASSERT_EQ(renderers.size(), 1u) << run.output;
@@ -335,22 +170,28 @@ TEST_F(LiveEndToEnd, RenderLaunchesRenderAgainLaunchesAnotherUpdateFindsTheModel
 }
 
 // Render against peers that fail it: every case is a non-zero exit naming the renderer and
-// the reason, within the bounds of the link's waits; strangers never see a scene byte.
+// the reason, within the bounds of the link's waits. A stranger taken for a renderer would
+// have been sent the scene instead of the launch being tried.
 TEST_F(LiveEndToEnd, FailingPeersAreReportedWithTheRendererAndTheReason) {
+  using Kind = FakePeer::Kind;
+  std::vector<Kind> strangers;  // every port held, so the launched renderer finds none free
+  for (int i = 0; i < 11; ++i) strangers.push_back(i % 2 ? Kind::Impostor : Kind::Silent);
   struct Case {
     char const* what;
-    FakePeer::Kind kind;
-    int peers;            // fake peers on the first ports of the range
-    bool folderIsAFile;   // instead: a real renderer whose scene folder is a regular file
-    std::string message;  // FIRST and LAST stand for the range's ports
+    std::vector<Kind> peers;  // on the first ports of the range
+    bool folderIsAFile;       // instead: a real renderer whose scene folder is a regular file
+    std::string message;      // FIRST and LAST stand for the range's ports
   } const cases[] = {
-      {"renderer refuses", FakePeer::Kind::RefusesScenes, 1, false,
+      {"renderer refuses",
+       {Kind::RefusesScenes},
+       false,
        "renderer 7 on port FIRST refused the scene: no room for this scene"},
-      {"connection dropped", FakePeer::Kind::ClosesMidStream, 1, false,
-       "renderer 7 on port FIRST "},
-      {"all ports held by strangers", FakePeer::Kind::Silent, 11, false,
+      {"connection dropped", {Kind::ClosesMidStream}, false, "renderer 7 on port FIRST "},
+      {"all ports held by strangers", strangers, false,
        "ended with status 1 before it answered on ports FIRST to LAST."},
-      {"scene folder is a file", FakePeer::Kind::Silent, 0, true,
+      {"scene folder is a file",
+       {},
+       true,
        "refused the scene: scene not stored: cannot create scene folder "},
   };
   for (Case const& c : cases) {
@@ -358,18 +199,17 @@ TEST_F(LiveEndToEnd, FailingPeersAreReportedWithTheRendererAndTheReason) {
     PortRange ports;
     RendererGuard guard(ports);
     std::vector<std::unique_ptr<FakePeer>> peers;
-    for (int i = 0; i < c.peers; ++i) {
-      peers.push_back(std::make_unique<FakePeer>(ports.first + i, c.kind));
+    for (Kind kind : c.peers) {
+      peers.push_back(std::make_unique<FakePeer>(ports.first + peers.size(), kind));
       ASSERT_TRUE(peers.back()->bound());
     }
     if (c.folderIsAFile) {
       fs::create_directories(dir_ + "/renderer");
       std::ofstream(dir_ + "/renderer/scenes") << "not a folder";
-      guard.track(startRenderer(dir_ + "/renderer"));
-      ASSERT_TRUE(waitUntil(std::chrono::seconds(10), [&] { return !ports.running().empty(); }));
+      ASSERT_GT(startRenderer(guard, ports, dir_ + "/renderer"), 0);
     }
     auto start = Clock::now();
-    HostRun run = host("Render");
+    solvane_test::Outcome run = host("Render");
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(15));
     EXPECT_EQ(run.status, 1) << run.output;
     std::string message = c.message;
@@ -378,11 +218,6 @@ TEST_F(LiveEndToEnd, FailingPeersAreReportedWithTheRendererAndTheReason) {
       if (at != std::string::npos) message.replace(at, std::strlen(word), std::to_string(port));
     }
     EXPECT_THAT(run.output, HasSubstr(message));
-    for (auto& peer : peers) {
-      if (c.kind == FakePeer::Kind::Silent) {
-        EXPECT_THAT(peer->received(), ::testing::Not(HasSubstr("STREAM")));
-      }
-    }
   }
 }
 
@@ -392,10 +227,8 @@ TEST_F(LiveEndToEnd, TwentyConcurrentUpdatesIntoOneRenderer) {
   PortRange ports;
   RendererGuard guard(ports);
   std::string const folder = dir_ + "/renderer";
-  fs::create_directories(folder);
-  guard.track(startRenderer(folder));
-  ASSERT_TRUE(waitUntil(std::chrono::seconds(10), [&] { return !ports.running().empty(); }));
-  HostRun run = host("Render");
+  ASSERT_GT(startRenderer(guard, ports, folder), 0);
+  solvane_test::Outcome run = host("Render");
   ASSERT_EQ(run.status, 0) << run.output;
 
   std::vector<pid_t> updates;
@@ -424,26 +257,26 @@ TEST_F(LiveEndToEnd, BrokenInstallationIsReportedAtOnce) {
   struct Case {
     char const* what;
     char const* program;  // null: none installed
+    fs::perms permissions;
     std::string message;
   } const cases[] = {
-      {"renderer program missing", nullptr, "solvane: No such file or directory."},
-      {"renderer exits at once", "#!/bin/sh\nexit 3\n", ") ended with status 3 before it answered"},
+      {"renderer program missing", nullptr, fs::perms::none, "solvane: No such file or directory."},
+      {"not executable", "#!/bin/sh\n", fs::perms::owner_read, "solvane: Permission denied"},
+      {"renderer exits at once", "#!/bin/sh\nexit 3\n", fs::perms::owner_all,
+       ") ended with status 3 before it answered"},
+      {"renderer killed", "#!/bin/sh\nkill -KILL $$\n", fs::perms::owner_all,
+       ") was killed by signal 9 before it answered"},
   };
-  std::string const app = dir_ + "/Solvane8.app/";
-  std::string const pathTemplate = dir_ + "/Solvane%d.app/";
-  fs::create_directories(app);
+  livetest::InstallTree tree;  // version 8: the link library, and the program of each case
+  std::string const app = tree.addRegular(8);
   fs::create_symlink(LINK_LIBRARY, app + "zelsolvanelive6.so");
-  char const* const savedRegular = SolvaneSystem::solvaneNLPath;
-  char const* const savedFloating = SolvaneSystem::solvaneFltPath;
-  SolvaneSystem::solvaneNLPath = pathTemplate.c_str();
-  SolvaneSystem::solvaneFltPath = pathTemplate.c_str();
   for (Case const& c : cases) {
     SCOPED_TRACE(c.what);
     PortRange ports;
     fs::remove(app + "solvane");
     if (c.program) {
       std::ofstream(app + "solvane") << c.program;
-      fs::permissions(app + "solvane", fs::perms::owner_all);
+      fs::permissions(app + "solvane", c.permissions);
     }
     c4dhost::ClearMessages();
     BaseDocument* doc = BaseDocument::Alloc();
@@ -458,45 +291,4 @@ TEST_F(LiveEndToEnd, BrokenInstallationIsReportedAtOnce) {
     EXPECT_THAT(text, HasSubstr(app + "solvane"));
     EXPECT_THAT(text, HasSubstr(c.message));
   }
-  SolvaneSystem::solvaneNLPath = savedRegular;
-  SolvaneSystem::solvaneFltPath = savedFloating;
-}
-
-// The renderer program started by hand: takes the first free port of the range, ends on a
-// quit request, on SIGTERM, and when idle.
-TEST_F(LiveEndToEnd, RendererProgramLifeCycle) {
-  PortRange ports;
-  RendererGuard guard(ports);
-  std::string const folder = dir_ + "/renderer";
-  auto start = [&](std::vector<std::string> more) {
-    pid_t child = startRenderer(folder, more);
-    guard.track(child);
-    return child;
-  };
-  auto alive = [](pid_t pid) { return waitpid(pid, nullptr, WNOHANG) == 0; };
-  auto listening = [&](std::size_t count) {
-    return waitUntil(std::chrono::seconds(10), [&] { return ports.running().size() == count; });
-  };
-  pid_t a = start({});
-  ASSERT_TRUE(listening(1));
-  pid_t b = start({});
-  ASSERT_TRUE(listening(2));
-  std::vector<RunningRenderer> renderers = ports.running();
-  EXPECT_EQ(renderers[0].processId, a);
-  EXPECT_EQ(renderers[1].processId, b);
-  EXPECT_EQ(renderers[1].port, ports.first + 1);
-
-  std::string reply;
-  ASSERT_TRUE(solvane_link::request(ports.first, "QUIT", reply, 2000));
-  EXPECT_EQ(reply, "BYE");
-  EXPECT_TRUE(waitUntil(std::chrono::seconds(5), [&] { return !alive(a); }));
-  kill(b, SIGTERM);
-  EXPECT_TRUE(waitUntil(std::chrono::seconds(5), [&] { return !alive(b); }));
-  pid_t idle = start({"--idle-timeout", "1"});
-  ASSERT_TRUE(listening(1));
-  EXPECT_TRUE(waitUntil(std::chrono::seconds(10), [&] { return !alive(idle); }));
-  std::string log = readFile(folder + ".out");
-  EXPECT_THAT(log, HasSubstr("quit requested"));
-  EXPECT_THAT(log, HasSubstr("stop signal received"));
-  EXPECT_THAT(log, HasSubstr("idle for 1 s, stopping"));
 }

@@ -20,14 +20,14 @@ std::string instanceXml(int version, long long pid, int port) {
          "</livelink_port></instance>";
 }
 
-char const kEmptyScene[] = "<scene_info><scene><models/></scene></scene_info>";
+char const kEmpty[] = "<scene_info><scene><models/></scene></scene_info>";
 // What an offered instance does instead of serving a scene.
 char const kRefusesAttach[] = "(refuses to attach)";
 char const kNoScene[] = "(attaches, scene null)";
 
-std::string sceneWith(std::string const& model) {
-  return "<scene_info><scene><models><model name=\"" + model +
-         "\" modelset=\"active\"/></models></scene></scene_info>";
+std::string sceneWith(std::string const& model, std::string const& set = "active") {
+  return "<scene_info><scene><models><model name=\"" + model + "\" modelset=\"" + set +
+         "\"/></models></scene></scene_info>";
 }
 
 // One entry of the fake's instance list and the scene it serves.
@@ -90,39 +90,51 @@ class FactoryTest : public testing::Test {
 
 }  // namespace
 
-TEST_F(FactoryTest, InstancesOutsideTheRangeAreNotListedAndTheRendererIsLaunched) {
-  offer({{6, 10, kEmptyScene}, {9, 11, kEmptyScene}});
-  fake_->openPorts = {3141};
-  TestFactory factory;
-  factory.setVersionRange(7, 8);
-  EXPECT_TRUE(factory.getInstances(query()).empty());
-  EXPECT_NE(factory.getApi(), nullptr);
-  EXPECT_EQ(factory.launches, 1);
-  EXPECT_EQ(fake_->ids, std::vector<int>{1});
-  // Nobody of 7 to 8 showed up in 19 polls: the default ports are scanned.
-  EXPECT_EQ(fake_->instanceListCalls, 2 + 19);
-  EXPECT_EQ(fake_->connects, std::vector<std::string>{"127.0.0.1 3141 1"});
-  EXPECT_EQ(factory.getConnectedPort(), 0);
-}
-
-// After a launch the first instance to show up is taken; the factory
-// connects once, and shutdown disconnects and releases the library once.
-TEST_F(FactoryTest, LaunchedInstanceIsAwaitedAndReleasedOnce) {
-  offer({{8, 4, kEmptyScene}});
-  fake_->instancesHiddenForCalls = 3;
-  fake_->openPorts = {3144};
-  TestFactory factory;
-  ASSERT_NE(factory.getApi(), nullptr);
-  EXPECT_EQ(factory.getApi(), factory.getApi());
-  EXPECT_EQ(factory.launches, 1);
-  EXPECT_EQ(fake_->instanceListCalls, 4);
-  EXPECT_EQ(fake_->connects, std::vector<std::string>{"localhost 3144 4"});
-  EXPECT_EQ(factory.getConnectedPort(), 3144);
-  factory.shutdown();
-  factory.shutdown();
-  EXPECT_EQ(fake_->disconnects, 1);
-  EXPECT_EQ(fake_->liveObjects, 0);
-  EXPECT_EQ(solvane_live_loader, nullptr);
+// How the factory reaches a renderer: a listed one on its own port; after a launch, the
+// first to show up; with port 0, or nobody of the range listed, the default ports in turn.
+// It connects once; shutdown disconnects and releases the library once.
+TEST_F(FactoryTest, ConnectionPaths) {
+  std::vector<Offer> const portZero = {{8, 1, kEmpty, 0}};
+  std::vector<Offer> const outside = {{6, 10, kEmpty}, {9, 11, kEmpty}};
+  struct Case {
+    char const* what;
+    std::vector<Offer> offers;
+    int hiddenForPolls;  // first polls that find nobody
+    int openPort, launches, polls;
+    std::string connects;  // "host port how", in order
+    int connectedPort;
+  } const cases[] = {
+      {"launched, then found", {{8, 4, kEmpty}}, 3, 3144, 1, 4, "localhost 3144 4", 3144},
+      {"listed with port 0", portZero, 0, 3143, 0, 1,
+       "127.0.0.1 3141 1, 127.0.0.1 3142 1, 127.0.0.1 3143 1", 0},
+      // One poll, the launch, then 19 more in which nobody of 7 to 8 shows up.
+      {"versions outside the range", outside, 0, 3141, 1, 20, "127.0.0.1 3141 1", 0},
+  };
+  for (Case const& c : cases) {
+    SCOPED_TRACE(c.what);
+    fake_->reset();
+    offer(c.offers);
+    fake_->instancesHiddenForCalls = c.hiddenForPolls;
+    fake_->openPorts = {c.openPort};
+    TestFactory factory;
+    factory.setVersionRange(7, 8);
+    zelScene_api* api = factory.getApi();
+    ASSERT_NE(api, nullptr);
+    EXPECT_EQ(factory.getApi(), api);
+    EXPECT_EQ(factory.launches, c.launches);
+    EXPECT_EQ(fake_->instanceListCalls, c.polls);
+    std::string connects;
+    for (std::string const& each : fake_->connects)
+      connects += (connects.empty() ? "" : ", ") + each;
+    EXPECT_EQ(connects, c.connects);
+    EXPECT_EQ(fake_->ids, std::vector<int>{1});
+    EXPECT_EQ(factory.getConnectedPort(), c.connectedPort);
+    EXPECT_TRUE(factory.shutdown());
+    EXPECT_TRUE(factory.shutdown());
+    EXPECT_EQ(fake_->disconnects, 1);
+    EXPECT_EQ(fake_->liveObjects, 0);
+    EXPECT_EQ(solvane_live_loader, nullptr);
+  }
 }
 
 // A model holder first, then for an update the newest attachable instance,
@@ -139,12 +151,7 @@ TEST_F(FactoryTest, InstanceChoice) {
     std::int64_t chosen;  // 0: none
     bool hadModel;
   } const cases[] = {
-      {"equal versions",
-       {{7, 1, kEmptyScene}, {8, 2, kEmptyScene}, {8, 3, kEmptyScene}},
-       false,
-       "",
-       2,
-       false},
+      {"equal versions", {{7, 1, kEmpty}, {8, 2, kEmpty}, {8, 3, kEmpty}}, false, "", 2, false},
       {"model holder before a newer instance", holders, true, "demo", 2, true},
       {"update without the model", holders, true, "missing", 1, false},
       {"render finds no empty scene", holders, false, "", 0, false},
@@ -154,17 +161,14 @@ TEST_F(FactoryTest, InstanceChoice) {
       // The model sits three levels down: searched to depth 4 from version 7 on, 3 below.
       {"version 7 finds the model", {{7, 2, sceneWith("demo")}}, false, "demo", 2, true},
       {"version 6 does not", {{6, 1, sceneWith("demo")}}, false, "demo", 0, false},
+      // A model of another set than the active one is not held.
+      {"stored model", {{8, 1, sceneWith("demo", "stored")}}, true, "demo", 1, false},
       // Empty: no grandchild below the root's first child.
       {"no first child", {{7, 1, "<r/>"}}, false, "", 0, false},
       {"childless first child", {{7, 1, "<r><s/></r>"}}, false, "", 1, false},
       {"children without children", {{7, 1, "<r><s><m/><m/></s></r>"}}, false, "", 1, false},
       {"a grandchild", {{7, 1, "<r><s><m/><m><g/></m></s></r>"}}, false, "", 0, false},
-      {"grandchild of a later child",
-       {{7, 1, "<r><s/><t><m><g/></m></t></r>"}},
-       false,
-       "",
-       1,
-       false},
+      {"later child's grandchild", {{7, 1, "<r><s/><t><m><g/></m></t></r>"}}, false, "", 1, false},
       {"text is no grandchild", {{7, 1, "<r><s><m>text only</m></s></r>"}}, false, "", 1, false},
   };
   for (Case const& c : cases) {
@@ -216,68 +220,30 @@ TEST_F(FactoryTest, MalformedInstanceListsAndIncompleteEntriesAreSkipped) {
   EXPECT_EQ(found[0].livelink_port, 0);
 }
 
-TEST(FindByNameAttribute, DepthAndModelset) {
-  TiXmlDocument document;
-  document.Parse(
-      "<r name=\"root\"><scene><models modelset=\"active\">"
-      "<model name=\"deep\"/>"
-      "<set modelset=\"stored\"><model name=\"hidden\"/></set>"
-      "</models><x name=\"shallow\"/></scene></r>");
-  ASSERT_FALSE(document.Error());
-  TiXmlElement* root = document.RootElement();
-  EXPECT_EQ(RepeatLinkFactory::findByNameAttribute(root, "root", 1), root);
-  EXPECT_EQ(RepeatLinkFactory::findByNameAttribute(root, "root", 0), nullptr);
-  EXPECT_NE(RepeatLinkFactory::findByNameAttribute(root, "deep", 4), nullptr);
-  EXPECT_EQ(RepeatLinkFactory::findByNameAttribute(root, "deep", 3), nullptr);
-  EXPECT_NE(RepeatLinkFactory::findByNameAttribute(root, "shallow", 3), nullptr);
-  EXPECT_EQ(RepeatLinkFactory::findByNameAttribute(root, "hidden", 10), nullptr);
-  TiXmlElement* found = RepeatLinkFactory::findElement(root, "model");
-  ASSERT_NE(found, nullptr);
-  EXPECT_STREQ(found->Attribute("name"), "deep");
-  EXPECT_EQ(RepeatLinkFactory::findElement(root, "r"), root);
-  EXPECT_EQ(RepeatLinkFactory::findElement(root, "nothing"), nullptr);
-}
-
-TEST_F(FactoryTest, PortZeroIsReachedByScanningFromTheFirstDefaultPort) {
-  offer({{8, 1, kEmptyScene, 0}});
-  fake_->openPorts = {3143};
-  TestFactory factory;
-  ASSERT_NE(factory.getApi(), nullptr);
-  EXPECT_EQ(factory.launches, 0);
-  EXPECT_EQ(fake_->connects,
-            (std::vector<std::string>{"127.0.0.1 3141 1", "127.0.0.1 3142 1", "127.0.0.1 3143 1"}));
-  EXPECT_EQ(factory.getConnectedPort(), 0);
-}
-
+// Each failure says what went wrong and where to look; a scene API still held when the
+// query API is missing goes with the factory.
 TEST_F(FactoryTest, FailureTexts) {
+  std::string const check = "Please check your Solvane installation";
+  std::string const noPort =
+      "Could not connect on any known port. " + check + " and Live Link settings.";
   struct Case {
     bool noSceneApi, noQueryApi, launchFails, listed;  // listed: one instance on port 3150
-    std::string message;
+    std::string message;                               // after "Failed to connect. "
     std::size_t connects;
     std::string lastConnect;
-    bool releasedWithFactory;  // the scene API was still held
+    bool releasedWithFactory;
   } const cases[] = {
-      {true, false, false, false,
-       "Failed to connect. Could not get a scene api. Please check your Solvane "
-       "installation.\n",
-       0, "", false},
-      {false, true, false, false,
-       "Failed to connect. Could not get a query api. Please check your Solvane "
-       "installation.\n",
-       0, "", true},
+      {true, false, false, false, "Could not get a scene api. " + check + ".\n", 0, "", false},
+      {false, true, false, false, "Could not get a query api. " + check + ".\n", 0, "", true},
       {false, false, true, false,
-       "Failed to connect. Unabled to launch Solvane. Please check your Solvane installation. "
-       "cannot start /fake/solvane: No such file or directory.",
+       "Unabled to launch Solvane. " + check +
+           ". cannot start /fake/solvane: No such file or directory.",
        0, "", true},
-      {false, false, false, true,
-       "Failed to connect. Could not connect on any known port. Please check your Solvane "
-       "installation and Live Link settings.",
-       1, "localhost 3150 4", false},
+      {false, false, false, true, noPort, 1, "localhost 3150 4", false},
       // Nothing listed even after the launch: all eleven default ports tried.
       {false, false, false, false,
-       "Failed to connect. Could not connect on any known port. Please check your Solvane "
-       "installation and Live Link settings. Waiting ran out: the renderer /fake/solvane did "
-       "not answer on ports 3141 to 3151 within 19 polls of 0 ms.",
+       noPort + " Waiting ran out: the renderer /fake/solvane did not answer on ports 3141 to "
+                "3151 within 19 polls of 0 ms.",
        11, "127.0.0.1 3151 1", false},
   };
   for (Case const& c : cases) {
@@ -286,12 +252,12 @@ TEST_F(FactoryTest, FailureTexts) {
     fake_->reset();
     fake_->noSceneApi = c.noSceneApi;
     fake_->noQueryApi = c.noQueryApi;
-    if (c.listed) offer({{8, 10, kEmptyScene}});
+    if (c.listed) offer({{8, 10, kEmpty}});
     {
       TestFactory factory;
       factory.launchWorks = !c.launchFails;
       EXPECT_EQ(factory.getApi(), nullptr);
-      EXPECT_EQ(factory.message(), c.message);
+      EXPECT_EQ(factory.message(), "Failed to connect. " + c.message);
       EXPECT_EQ(fake_->connects.size(), c.connects);
       EXPECT_EQ(fake_->connects.empty() ? "" : fake_->connects.back(), c.lastConnect);
     }
@@ -302,22 +268,8 @@ TEST_F(FactoryTest, FailureTexts) {
   fake_->reset();
   TestFactory factory;
   EXPECT_EQ(factory.getApi(), nullptr);
-  offer({{8, 10, kEmptyScene}});
+  offer({{8, 10, kEmpty}});
   fake_->openPorts = {3150};
   EXPECT_NE(factory.getApi(), nullptr);
   EXPECT_EQ(factory.message(), "");
-}
-
-// What the renderer said about the scene is what shutdown reports.
-TEST_F(FactoryTest, RefusedSceneIsAFailedShutdownWithTheRenderersReason) {
-  offer({{8, 10, kEmptyScene}});
-  fake_->openPorts = {3150};
-  fake_->disconnectFails = true;
-  fake_->lastError = "renderer 10 on port 3150 refused the scene: offset 7: expected \"}\"";
-  TestFactory factory;
-  ASSERT_NE(factory.getApi(), nullptr);
-  EXPECT_FALSE(factory.shutdown());
-  EXPECT_EQ(factory.message(), "The scene did not arrive: " + fake_->lastError);
-  EXPECT_EQ(fake_->disconnects, 1);
-  EXPECT_TRUE(factory.shutdown());  // nothing left to end
 }

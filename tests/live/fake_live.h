@@ -29,10 +29,6 @@ struct FakeLiveControl {
   std::map<std::int64_t, std::string> scenes;  // attachable instances by process id
   std::set<std::int64_t> nullScenes;           // attachable, but scene XML null
   std::set<int> openPorts;
-  bool disconnectFails = false;
-  std::string lastError;
-  std::int64_t peerProcessId = 0;
-  int peerPort = 0;
 
   void reset() { *this = FakeLiveControl(); }
 };

@@ -21,7 +21,7 @@ class FakeScene : public zelScene_api_file {
   }
   bool disconnect() override {
     ++control.disconnects;
-    return !control.disconnectFails;
+    return true;
   }
   void set_id(int id) override { control.ids.push_back(id); }
 };
@@ -64,12 +64,8 @@ class FakeLive : public zelSolvaneLive {
   ~FakeLive() override { --control.liveObjects; }
   zelScene_api* get_scene_api() override { return control.noSceneApi ? nullptr : &scene_; }
   zelQuery_api* get_query_api() override { return control.noQueryApi ? nullptr : &query_; }
-  char const* get_last_error() override { return control.lastError.c_str(); }
-  bool get_peer(std::int64_t& processId, int& port) const override {
-    processId = control.peerProcessId;
-    port = control.peerPort;
-    return control.peerPort > 0;
-  }
+  char const* get_last_error() override { return ""; }
+  bool get_peer(std::int64_t&, int&) const override { return false; }
   std::uint64_t get_bytes_sent() const override { return 0; }
 
  private:

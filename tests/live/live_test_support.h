@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace livetest {
@@ -123,10 +122,5 @@ class FakeLibrary {
   FakeLiveControl* control_ = nullptr;
 };
 #endif
-
-inline void writeFile(std::string const& path, std::string const& content) {
-  std::ofstream out(path, std::ios::binary);
-  out << content;
-}
 
 }  // namespace livetest

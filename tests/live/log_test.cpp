@@ -8,13 +8,13 @@
 #include <unistd.h>
 
 #include <ctime>
+#include <fstream>
 #include <regex>
 #include <string>
 
-using livetest::TempDir;
-
-// The source name is cut after the last separator of either kind.
-TEST(LogLine, LayoutAndSourceName) {
+// The source name is cut after the last separator of either kind. A time format longer than
+// the classic 11-byte buffer (as "%X" is in some locales) comes out whole.
+TEST(LogLine, LayoutSourceNameAndTime) {
   livetest::LogCapture capture;
   int line = __LINE__ + 1;
   ZEL_LOG(logINFO) << "hello " << 42;
@@ -28,11 +28,7 @@ TEST(LogLine, LayoutAndSourceName) {
                     "c\\.cpp:8 - [^\n]* ERROR:  y\n"
                     "d\\.cpp:9 - [^\n]* ERROR:  z\n");
   EXPECT_TRUE(std::regex_match(text, layout)) << text;
-}
 
-// A time format longer than the classic 11-byte buffer (as "%X" is in some
-// locales) comes out whole.
-TEST(LogTime, LongFormatsAreNotCut) {
   std::tm when = {};
   when.tm_year = 126;
   when.tm_mon = 11;
@@ -46,27 +42,19 @@ TEST(LogTime, LongFormatsAreNotCut) {
   EXPECT_EQ(formatTime("", when, 0), "09:05:07.000");
 }
 
-TEST(LogFile, StartsAfreshFromTwentyMebibytes) {
-  TempDir dir;
-  std::string atLimit = dir / "at_limit.log";
-  std::string below = dir / "below.log";
-  livetest::writeFile(atLimit, "");
-  livetest::writeFile(below, "");
-  ASSERT_EQ(truncate(atLimit.c_str(), 20971520), 0);
-  ASSERT_EQ(truncate(below.c_str(), 20971519), 0);
-
-  for (std::string const& path : {atLimit, below}) {
+// A log of twenty mebibytes or more starts afresh; one that cannot be opened is reported.
+TEST(LogFile, StartsAfreshFromTwentyMebibytesAndReportsOpenFailures) {
+  livetest::TempDir dir;
+  for (off_t size : {20971520, 20971519}) {
+    std::string path = dir / std::to_string(size);
+    std::ofstream(path).close();
+    ASSERT_EQ(truncate(path.c_str(), size), 0);
     FILE* file = Output2FILE::open(path);
     ASSERT_NE(file, nullptr);
     std::fputs("x", file);
     std::fclose(file);
+    EXPECT_EQ(zel_sys::fileSize(path), size == 20971520 ? 1 : 20971520);
   }
-  EXPECT_EQ(zel_sys::fileSize(atLimit), 1);
-  EXPECT_EQ(zel_sys::fileSize(below), 20971520);
-}
-
-TEST(LogFile, OpenFailureIsReported) {
-  TempDir dir;
   testing::internal::CaptureStderr();
   EXPECT_EQ(Output2FILE::open(dir / "missing/sceneapi.log"), nullptr);
   std::string err = testing::internal::GetCapturedStderr();
