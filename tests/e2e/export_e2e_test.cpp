@@ -7,7 +7,9 @@
 #include <nlohmann/json.hpp>
 
 #include <dirent.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -133,3 +135,32 @@ TEST_F(ExportEndToEnd, FailedExportsLeaveTheUsersFilesAsTheyWere) {
 }
 
 }  // namespace
+
+// A host killed while it writes leaves the old file whole and, at most, a temporary file whose
+// name marks it as one.
+TEST_F(ExportEndToEnd, KilledHostLeavesTheOldFileWhole) {
+  const std::string big = dir + "/big.json";
+  const std::string target = dir + "/scene.svb";
+  ASSERT_EQ(run(quote(DOCGEN) + " --grid 400 " + quote(big)).status, 0);
+  writeFile(target, "old bytes\n");
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    execl(C4DHOST, C4DHOST, "--quiet", "--plugin", SOLVANE_PLUGIN, big.c_str(), "Export",
+          "--save-as", target.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  std::string temporary;
+  for (int i = 0; i < 300000 && temporary.empty(); ++i) {
+    for (const std::string& name : listing())
+      if (name.rfind(".scene.svb.", 0) == 0) temporary = name;
+    if (temporary.empty()) usleep(200);
+  }
+  kill(child, SIGKILL);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_FALSE(temporary.empty()) << "the export never started writing";
+  EXPECT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(readFile(target), "old bytes\n");
+  EXPECT_THAT(temporary, ::testing::MatchesRegex("\\.scene\\.svb\\.[a-z0-9]{6}\\.tmp"));
+}
