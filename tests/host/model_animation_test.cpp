@@ -92,6 +92,8 @@ TEST(Curves, LinearStepAndSplineKeys) {
   EXPECT_EQ(op->FindCTrack(Component(ID_BASEOBJECT_REL_SCALE, VECTOR_Z)), nullptr);
 }
 
+// Only evaluating the document moves animated values: positions of objects and of cache
+// objects, and float parameters; switched-off tracks and integers stay.
 TEST(ExecutePasses, AnimatedValuesFollowTheTime) {
   AutoAlloc<BaseDocument> doc;
   BaseObject* parent = BaseObject::Alloc(Onull);
@@ -100,12 +102,9 @@ TEST(ExecutePasses, AnimatedValuesFollowTheTime) {
   doc->InsertObject(op, parent, nullptr);
   op->SetRelPos(Vector(0, 5, 0));
   AddTrack(op, Component(ID_BASEOBJECT_REL_POSITION, VECTOR_X), {{0.0, 0.0}, {2.0, 100.0}});
-  AddTrack(op, Component(ID_BASEOBJECT_REL_SCALE, VECTOR_Y), {{0.0, 1.0}, {2.0, 3.0}});
   AddTrack(parent, Component(ID_BASEOBJECT_REL_ROTATION, VECTOR_X), {{0.0, 0.0}, {2.0, PI}});
-  CTrack* muted =
-      AddTrack(op, Component(ID_BASEOBJECT_REL_POSITION, VECTOR_Z), {{0.0, 7.0}, {2.0, 9.0}});
-  muted->SetParameter(DescID(ID_CTRACK_ANIMOFF), GeData(Int32(0)), DESCFLAGS_SET::NONE);
-  // Float parameters and cache objects are animated too; integers are not overwritten.
+  AddTrack(op, Component(ID_BASEOBJECT_REL_POSITION, VECTOR_Z), {{0.0, 7.0}, {2.0, 9.0}})
+      ->SetParameter(DescID(ID_CTRACK_ANIMOFF), GeData(Int32(0)), DESCFLAGS_SET::NONE);
   BaseContainer* bc = op->GetDataInstance();
   bc->SetFloat(90001, 5.0);
   bc->SetInt32(90002, 0);
@@ -115,25 +114,17 @@ TEST(ExecutePasses, AnimatedValuesFollowTheTime) {
   AddTrack(cache, Component(ID_BASEOBJECT_REL_POSITION, VECTOR_Y), {{0.0, 0.0}, {2.0, 4.0}});
   parent->SetCache(cache);
 
-  // Setting the time alone changes nothing.
   doc->SetTime(BaseTime(1.0));
   EXPECT_DOUBLE_EQ(op->GetRelPos().x, 0.0);
   EXPECT_TRUE(doc->ExecutePasses(nullptr, true, true, true, BUILDFLAGS::NONE));
-  EXPECT_EQ(op->GetRelPos(), Vector(50, 5, 0));  // z: its track is switched off
-  EXPECT_DOUBLE_EQ(op->GetRelScale().y, 2.0);
-  EXPECT_DOUBLE_EQ(parent->GetRelRot().x, PI / 2);
+  EXPECT_EQ(op->GetRelPos(), Vector(50, 5, 0));
   EXPECT_DOUBLE_EQ(bc->GetFloat(90001), 2.0);
   EXPECT_EQ(bc->GetData(90002).GetType(), DA_LONG);
   EXPECT_DOUBLE_EQ(cache->GetRelPos().y, 2.0);
   // Heading 90 degrees on the parent turns the child's offset (50,5,0) to (0,5,50).
-  const Vector g = op->GetMg().off;
-  EXPECT_NEAR(g.x, 0.0, 1e-9);
-  EXPECT_NEAR(g.z, 50.0, 1e-9);
-
-  // Without animation the values stay; back at time 0 they return.
+  EXPECT_NEAR(op->GetMg().off.z, 50.0, 1e-9);
+  // Without animation the values stay.
   doc->SetTime(BaseTime(0.0));
   doc->ExecutePasses(nullptr, false, true, true, BUILDFLAGS::NONE);
   EXPECT_DOUBLE_EQ(op->GetRelPos().x, 50.0);
-  doc->ExecutePasses(nullptr, true, true, true, BUILDFLAGS::NONE);
-  EXPECT_DOUBLE_EQ(op->GetRelPos().x, 0.0);
 }

@@ -1,4 +1,4 @@
-// Objects of the document model: their matrices, parameters, selection and list order.
+// Objects of the document model: their matrices, selection and list order.
 #include "c4d.h"
 
 #include <gtest/gtest.h>
@@ -10,12 +10,6 @@ void ExpectVec(const Vector& actual, double x, double y, double z) {
   EXPECT_NEAR(actual.x, x, 1e-9);
   EXPECT_NEAR(actual.y, y, 1e-9);
   EXPECT_NEAR(actual.z, z, 1e-9);
-}
-
-GeData Read(C4DAtom* atom, const DescID& id) {
-  GeData d;
-  EXPECT_TRUE(atom->GetParameter(id, d, DESCFLAGS_GET::NONE));
-  return d;
 }
 
 BaseObject* AddObject(BaseDocument* doc, Int32 type, BaseObject* parent = nullptr) {
@@ -33,8 +27,10 @@ TEST(ObjectMatrices, LocalMatricesUseTheirOwnRotationOrder) {
   op->SetRelScale(Vector(2, 2, 2));
   // Heading-pitch-bank: (1,0,0) scaled to (2,0,0), pitch leaves it, heading turns it to (0,0,2).
   ExpectVec(op->GetMl() * Vector(1, 0, 0), 10, 0, 2);
-  // The same angles as X=90, Y=90 in order YXZ: Y first gives (0,0,2), then X (0,2,0).
-  op->SetRotationOrder(ROTATIONORDER::YXZGLOBAL);
+  // The same angles as X=90, Y=90 in order YXZ (parameter value 0): Y first gives (0,0,2),
+  // then X (0,2,0).
+  EXPECT_TRUE(op->SetParameter(DescID(ID_BASEOBJECT_ROTATION_ORDER), GeData(Int32(0)),
+                               DESCFLAGS_SET::NONE));
   ExpectVec(op->GetMl() * Vector(1, 0, 0), 10, 2, 0);
 
   // A texture tag's size scales first, then its rotation (heading 90) turns, then it moves.
@@ -80,35 +76,6 @@ TEST(ObjectMatrices, GlobalMatricesMultiplyDownTheTreeAndFromTheGenerator) {
   EXPECT_EQ(cache->GetUp(), nullptr);
   ExpectVec(cacheChild->GetMg().off, 0, 201, 1);
   ExpectVec(parent->GetDeformCache()->GetMg().off, 0, 200, 0);
-}
-
-// Vector components are parameters of their own; values of the wrong kind are refused.
-TEST(Parameters, ComponentsAndRefusals) {
-  AutoAlloc<BaseDocument> doc;
-  BaseObject* op = AddObject(doc, Onull);
-  op->SetRelPos(Vector(1, 2, 3));
-  const DescID posY(DescLevel(ID_BASEOBJECT_REL_POSITION, DTYPE_VECTOR, 0),
-                    DescLevel(VECTOR_Y, DTYPE_REAL, 0));
-  EXPECT_EQ(Read(op, posY).GetType(), DA_REAL);
-  EXPECT_DOUBLE_EQ(Read(op, posY).GetFloat(), 2.0);
-  const DescID scaleZ(DescLevel(ID_BASEOBJECT_REL_SCALE), DescLevel(VECTOR_Z));
-  EXPECT_TRUE(op->SetParameter(scaleZ, GeData(4.0), DESCFLAGS_SET::NONE));
-  EXPECT_EQ(op->GetRelScale(), Vector(1, 1, 4));
-  EXPECT_FALSE(op->SetParameter(scaleZ, GeData(String("x")), DESCFLAGS_SET::NONE));
-  const DescID order(ID_BASEOBJECT_ROTATION_ORDER);
-  EXPECT_EQ(Read(op, order).GetInt32(), 6);
-  EXPECT_TRUE(op->SetParameter(order, GeData(Int32(2)), DESCFLAGS_SET::NONE));
-  EXPECT_EQ(op->GetRotationOrder(), ROTATIONORDER::ZYXGLOBAL);
-  EXPECT_FALSE(op->SetParameter(order, GeData(Int32(7)), DESCFLAGS_SET::NONE));
-  // Only layers link as a layer; a link read asks for the kind it wants.
-  EXPECT_FALSE(op->SetParameter(DescID(ID_LAYER_LINK), GeData(static_cast<BaseList2D*>(op)),
-                                DESCFLAGS_SET::NONE));
-  EXPECT_EQ(GeData(static_cast<BaseList2D*>(op)).GetLink(doc, Onull), op);
-  EXPECT_EQ(GeData(static_cast<BaseList2D*>(op)).GetLink(doc, Mmaterial), nullptr);
-  // Unknown ids fail and leave the value empty.
-  GeData d(Int32(5));
-  EXPECT_FALSE(op->GetParameter(DescID(777), d, DESCFLAGS_GET::NONE));
-  EXPECT_EQ(d.GetType(), DA_NIL);
 }
 
 // The selection comes in tree order (objects before the tags below them); the active objects
