@@ -1,11 +1,11 @@
-// Meshes: Phong normals, polygon selections, normal tags and hair strands.
+// Meshes: Phong normals and the rounding of normal tags. (Selections and hair strands are
+// exercised through the plug-in's own tests.)
 #include "c4d.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <memory>
-#include <string>
 
 namespace {
 struct MemDeleter {
@@ -77,27 +77,6 @@ TEST(PhongNormals, SmoothingFollowsTheAngleLimit) {
   for (int i = 4; i < 8; ++i) ExpectVec(n.get()[i], 0, 0, 0);
 }
 
-// Selections come as segments of consecutive elements, cut to the element count.
-TEST(BaseSelect, SegmentsAndRanges) {
-  AutoAlloc<BaseSelect> sel;
-  for (Int32 i : {5, 3, 4, 0, 10, 11, 12}) sel->Select(i);
-  EXPECT_FALSE(sel->Select(-1));
-  EXPECT_EQ(sel->GetCount(), 7);
-  auto ranges = [&](Int32 max) {
-    std::string out;
-    Int32 a = -1, b = -1;
-    for (Int32 seg = 0; sel->GetRange(seg, max, &a, &b); ++seg)
-      out += std::to_string(a) + "-" + std::to_string(b) + " ";
-    return out;
-  };
-  EXPECT_EQ(ranges(LIMIT_MAXINT32), "0-0 3-5 10-12 ");
-  EXPECT_EQ(ranges(12), "0-0 3-5 10-11 ");
-  sel->SelectAll(1, 2);
-  sel->Deselect(4);
-  EXPECT_EQ(ranges(LIMIT_MAXINT32), "0-3 5-5 10-12 ");
-  EXPECT_EQ(sel->GetSegments(), 3);
-}
-
 // Normal tags keep the host's 16-bit values of component * 32000.
 TEST(Tags, NormalsKeepTheHostsRounding) {
   AutoAlloc<BaseDocument> doc;
@@ -112,29 +91,4 @@ TEST(Tags, NormalsKeepTheHostsRounding) {
   EXPECT_DOUBLE_EQ(ns.b.x, 3951.0 / 32000.0);
   EXPECT_DOUBLE_EQ(ns.c.x, 32767.0 / 32000.0);  // clamped to the 16-bit range
   EXPECT_DOUBLE_EQ(ns.c.y, -32768.0 / 32000.0);
-}
-
-// Generated strands are in world space; the stored ones stay in the object's.
-TEST(Hair, GeneratedStrandsAreInWorldSpace) {
-  AutoAlloc<BaseDocument> doc;
-  BaseObject* parent = BaseObject::Alloc(Onull);
-  doc->InsertObject(parent, nullptr, nullptr);
-  parent->SetRelPos(Vector(0, 10, 0));
-  HairObject* hair = static_cast<HairObject*>(BaseObject::Alloc(Ohair));
-  hair->InsertUnder(parent);
-  hair->SetRelPos(Vector(1, 0, 0));
-  EXPECT_EQ(hair->GenerateHair(), nullptr);  // no strands yet
-
-  HairGuides* stored = HairGuides::Alloc(2, 2);
-  ASSERT_EQ(stored->GetPointCount(), 6);  // two strands of two segments
-  for (int i = 0; i < 6; ++i) stored->GetPoints()[i] = Vector(0, i, 0);
-  stored->SetRootUV(1, Vector(0.25, 0.75, 0));
-  hair->SetGuides(stored);
-  HairGuides* g = hair->GenerateHair(0, NOTOK, NOTOK, nullptr, nullptr);
-  ASSERT_NE(g, nullptr);
-  EXPECT_EQ(g->GetCount(), 2);
-  EXPECT_EQ(g->GetPoints()[4], Vector(1, 14, 0));  // strand 1, point 1
-  EXPECT_EQ(g->GetRootUV(1), Vector(0.25, 0.75, 0));
-  EXPECT_EQ(hair->GetGuides()->GetPoints()[4], Vector(0, 4, 0));
-  EXPECT_EQ(hair->GenerateHair(HAIR_GENERATE_FLAGS_NO_TRANSFORM)->GetPoints()[4], Vector(0, 4, 0));
 }

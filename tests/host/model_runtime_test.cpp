@@ -1,12 +1,10 @@
-// The plug-in entry dispatch, command ownership, the file dialog, strings and file names.
+// The plug-in entry dispatch, command ownership and the file dialog.
 #include "c4d.h"
 #include "c4dhost_runtime.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
-#include <string>
 #include <vector>
 
 namespace {
@@ -26,15 +24,6 @@ class CountingCommand : public CommandData {
  private:
   int* deletions_;
 };
-
-std::string Copy(const String& s, STRINGENCODING enc) {
-  Char* c = s.GetCStringCopy(enc);
-  if (!c) return "<null>";
-  std::string out(c);
-  DeleteMem(c);
-  EXPECT_EQ(c, nullptr);
-  return out;
-}
 }  // namespace
 
 Bool PluginStart() {
@@ -119,29 +108,4 @@ TEST(FileDialog, AnsweredCancelledAndGivenItsSuffix) {
     EXPECT_EQ(fn.GetString(), String(a[1]));
   }
   c4dhost::ResetFileDialog();
-}
-
-// UTF-8 and 8-bit copies; text that has no such form gives none.
-TEST(Strings, CopiesInUtf8AndEightBit) {
-  String s, cut, overlong;
-  s.SetCString("Gr\xc3\xbc\xc3\x9f!", -1, STRINGENCODING::UTF8);
-  cut.SetRawBytes("ab\xc3");
-  overlong.SetRawBytes("\xc0\xaf");
-  EXPECT_EQ(Copy(s, STRINGENCODING::UTF8), "Gr\xc3\xbc\xc3\x9f!");
-  EXPECT_EQ(Copy(s, STRINGENCODING::XBIT), "Gr\xfc\xdf!");
-  EXPECT_EQ(Copy(String("\xe2\x82\xac"), STRINGENCODING::XBIT), "<null>");  // no 8-bit euro
-  EXPECT_EQ(Copy(cut, STRINGENCODING::UTF8), "<null>");
-  EXPECT_EQ(Copy(overlong, STRINGENCODING::UTF8), "<null>");
-}
-
-TEST(Filenames, PartsOfAPath) {
-  const Filename f("/data/scenes/model.final.c4d");
-  EXPECT_EQ(f.GetFileString(), String("model.final.c4d"));
-  EXPECT_EQ(f.GetDirectory().GetString(), String("/data/scenes"));
-  EXPECT_EQ(Filename("model").GetDirectory().GetString(), String(""));
-  EXPECT_EQ(Filename(".hidden").GetSuffix(), String(""));
-  Filename g = f;
-  g.SetSuffix(String("svb"));
-  EXPECT_EQ(g.GetString(), String("/data/scenes/model.final.svb"));
-  EXPECT_EQ((Filename("/a") + Filename("b.txt")).GetString(), String("/a/b.txt"));
 }
