@@ -75,58 +75,45 @@ const std::string kEnded = "test plug-in ended\n";  // PluginEnd ran
 // What the runner and the plug-in's commands tell the user, and the exit status: 0 when the
 // command did its job (a cancelled dialog is the user's choice), 1 when it failed.
 TEST(Runner, RunsCommandsAndReportsWhatWentWrong) {
+  const std::string p = "--plugin=" + kPlugin;
+  const std::string hello = "hello from the test plug-in\ndocument ";
   const struct {
     std::vector<std::string> args;
     int status;
-    std::string out, err;
+    std::string err;
+    std::string out = {};  // standard output
   } cases[] = {
-      {{"--plugin", kPlugin, "--list"}, 0, kList, kEnded},
-      {{"--plugin", kPlugin, "--host-version", "20017", "--list"}, 0, kList, kEnded},
-      {{"--plugin", kPlugin, "Hello"},
+      {{"--plugin", kPlugin, "--list"}, 0, kEnded, kList},
+      {{p, "--host-version", "20017", "--list"}, 0, kEnded, kList},
+      {{p, "Hello"}, 0, hello + "demo.c4d, first object Camera, selected 1\n" + kEnded},
+      {{p, kExamples + "/triangle.json", "Hello"},
        0,
-       "",
-       "hello from the test plug-in\ndocument demo.c4d, first object Camera, selected 1\n" +
-           kEnded},
-      {{"--plugin", kPlugin, kExamples + "/triangle.json", "Hello"},
+       hello + "triangle.c4d, first object Triangle, selected 1\n" + kEnded},
+      {{p, "Save"},
        0,
-       "",
-       "hello from the test plug-in\ndocument triangle.c4d, first object Triangle, selected 1\n" +
-           kEnded},
-      {{"--plugin", kPlugin, "Save"},
-       0,
-       "",
        "save cancelled\nc4dhost: the save dialog was cancelled (no --save-as given); nothing "
        "was saved\n" +
            kEnded},
-      {{"--plugin", kPlugin, "Save", "--save-as", "/tmp/somewhere/out.svb"},
-       0,
-       "",
-       "save as /tmp/somewhere/out.svb\n" + kEnded},
-      {{"--plugin=" + kPlugin, "--save-as=-", "--", "1000002"}, 0, "", "save as -\n" + kEnded},
-      {{"--plugin", kPlugin, "Fail"},
+      {{p, "Save", "--save-as", "/tmp/out.svb"}, 0, "save as /tmp/out.svb\n" + kEnded},
+      {{p, "--save-as=-", "--", "1000002"}, 0, "save as -\n" + kEnded},  // a command by its id
+      {{p, "Fail"},
        1,
-       "",
        "message: the test command failed\nc4dhost: the command \"Fail\" reported a problem (see "
        "the message above)\n" +
            kEnded},
-      {{"--plugin", kPlugin, "Render"},
+      {{p, "Render"},
        1,
-       "",
        "c4dhost: the plug-in has no command \"Render\" (it has: Hello, Save, Fail)\n" + kEnded},
       {{"--plugin", NOT_A_PLUGIN_PATH, "--list"},
        1,
-       "",
        "c4dhost: the library " NOT_A_PLUGIN_PATH " is not a plug-in: it has no c4d_main\n"},
-      {{"--plugin", kPlugin, "--host-version", "20016", "--list"},
+      {{p, "--host-version", "20016", "--list"},
        1,
-       "",
        "c4dhost: the plug-in " + kPlugin +
-           " refuses to start in a host of interface version "
-           "20016\n"},
+           " refuses to start in a host of interface version 20016\n"},
       // A document error comes before the plug-in starts.
-      {{"--plugin", kPlugin, kExamples + "/missing.json", "Hello"},
+      {{p, kExamples + "/missing.json", "Hello"},
        1,
-       "",
        "c4dhost: document error: " + kExamples +
            "/missing.json: file: cannot be opened for reading: No such file or directory\n"},
   };
