@@ -84,6 +84,9 @@ TEST(SvbParse, TextAndBinaryArrays) {
       {"\"i\" [ " + block(svb::kBinaryInt, 2, "}\n\"]" + std::string("\x01\x02\x03\x04", 4)) +
            "] ,\n",
        "\"i\" = [i:1562511997,67305985]"},
+      // Doubles take eight bytes each.
+      {"\"d\" [ " + block(svb::kBinaryDouble, 2, svbtest::f64(0.1) + svbtest::f64(-2.5)) + "] ,\n",
+       "\"d\" = [r:0.1,-2.5]"},
       // Text elements first, then the accumulated block.
       {"\"mix\" [\n0.2500000000000000, 2.0000000000000000" + svbtest::float_block({7, 8}) + " ],\n",
        "\"mix\" = [0.25,2 f:7,8]"},
