@@ -1,11 +1,12 @@
-// Meshes: Phong normals and the rounding of normal tags. (Selections and hair strands are
-// exercised through the plug-in's own tests.)
+// Meshes: Phong normals, polygon selections and the rounding of normal tags. (Hair strands
+// are exercised through the plug-in's own tests.)
 #include "c4d.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <memory>
+#include <string>
 
 namespace {
 struct MemDeleter {
@@ -75,6 +76,25 @@ TEST(PhongNormals, SmoothingFollowsTheAngleLimit) {
   ASSERT_NE(n, nullptr);
   for (int i = 0; i < 4; ++i) ExpectVec(n.get()[i], 0, 1, 0);
   for (int i = 4; i < 8; ++i) ExpectVec(n.get()[i], 0, 0, 0);
+}
+
+// Selections come as segments of consecutive elements, cut to the element count the caller
+// gives (the plug-in indexes its polygons with them).
+TEST(BaseSelect, SegmentsCutToTheElementCount) {
+  AutoAlloc<BaseSelect> sel;
+  for (Int32 i : {5, 3, 4, 0, 10, 11, 12}) sel->Select(i);
+  EXPECT_FALSE(sel->Select(-1));
+  auto ranges = [&](Int32 max) {
+    std::string out;
+    Int32 a = -1, b = -1;
+    for (Int32 seg = 0; seg < sel->GetSegments(); ++seg)
+      out += sel->GetRange(seg, max, &a, &b) ? std::to_string(a) + "-" + std::to_string(b) + " "
+                                             : "none ";
+    return out;
+  };
+  EXPECT_EQ(ranges(LIMIT_MAXINT32), "0-0 3-5 10-12 ");
+  EXPECT_EQ(ranges(12), "0-0 3-5 10-11 ");
+  EXPECT_EQ(ranges(10), "0-0 3-5 none ");
 }
 
 // Normal tags keep the host's 16-bit values of component * 32000.

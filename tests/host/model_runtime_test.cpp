@@ -1,10 +1,11 @@
-// The plug-in entry dispatch, command ownership and the file dialog.
+// The plug-in entry dispatch, command ownership, the file dialog, UTF-8 and file names.
 #include "c4d.h"
 #include "c4dhost_runtime.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace {
@@ -108,4 +109,26 @@ TEST(FileDialog, AnsweredCancelledAndGivenItsSuffix) {
     EXPECT_EQ(fn.GetString(), String(a[1]));
   }
   c4dhost::ResetFileDialog();
+}
+
+// Text that is not UTF-8 (cut short, overlong) has no copy; a file name's suffix is that of
+// its last part, which a leading dot does not start.
+TEST(StringsAndFilenames, Utf8CopiesAndSuffixes) {
+  auto copy = [](const char* bytes) {
+    String s;
+    s.SetRawBytes(bytes);
+    Char* c = s.GetCStringCopy(STRINGENCODING::UTF8);
+    const std::string out = c != nullptr ? c : "<none>";
+    DeleteMem(c);
+    return out;
+  };
+  EXPECT_EQ(copy("Gr\xc3\xbc\xc3\x9f!"), "Gr\xc3\xbc\xc3\x9f!");
+  EXPECT_EQ(copy("ab\xc3"), "<none>");
+  EXPECT_EQ(copy("\xc0\xaf"), "<none>");
+  EXPECT_EQ(Filename("/data/.hidden").GetSuffix(), String(""));
+  Filename f("/data/v1.2/model");
+  f.SetSuffix(String("svb"));
+  EXPECT_EQ(f.GetString(), String("/data/v1.2/model.svb"));
+  f.SetSuffix(String("png"));
+  EXPECT_EQ(f.GetFileString(), String("model.png"));
 }
