@@ -79,7 +79,7 @@ TEST(SvbParse, TextAndBinaryArrays) {
   using svbtest::block;
   expect_trees({
       // Element by element: closed by " ],", mixed shapes kept apart.
-      {"\"m\" [\n1, 2 3 4, on, \"s\" ],\n", "\"m\" = [{1},{2 3 4},{on},{\"s\"}]"},
+      {"\"m\" [\n1 2, 3 4, 5 6 7, on, \"s\" ],\n", "\"m\" = [{1 2},{3 4},{5 6 7},{on},{\"s\"}]"},
       // Payload bytes that look like syntax do not end the block.
       {"\"i\" [ " + block(svb::kBinaryInt, 2, "}\n\"]" + std::string("\x01\x02\x03\x04", 4)) +
            "] ,\n",
