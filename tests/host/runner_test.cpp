@@ -66,20 +66,71 @@ Result runHost(const std::vector<std::string>& args) {
 const std::string kPlugin = TEST_PLUGIN_PATH;
 const std::string kExamples = EXAMPLES_FOLDER;
 
-TEST(Runner, ListsTheRegisteredCommandsInOrder) {
-  const Result r = runHost({"--plugin", kPlugin, "--list"});
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out,
-            "1000001\tHello\tSay hello\thello.png\n"
-            "1000002\tSave\tAsk for a file name\tsave.png\n"
-            "1000003\tFail\tReport a failure\t\n");
-  // The plug-in is stopped at the end (PluginEnd prints).
-  EXPECT_EQ(r.err, "test plug-in ended\n");
+const std::string kList =
+    "1000001\tHello\tSay hello\thello.png\n"
+    "1000002\tSave\tAsk for a file name\tsave.png\n"
+    "1000003\tFail\tReport a failure\t\n";
+const std::string kEnded = "test plug-in ended\n";  // PluginEnd ran
+
+// What the runner and the plug-in's commands tell the user, and the exit status: 0 when the
+// command did its job (a cancelled dialog is the user's choice), 1 when it failed.
+TEST(Runner, RunsCommandsAndReportsWhatWentWrong) {
+  const std::string p = "--plugin=" + kPlugin;
+  const std::string hello = "hello from the test plug-in\ndocument ";
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string err;
+    std::string out = {};  // standard output
+  } cases[] = {
+      {{"--plugin", kPlugin, "--list"}, 0, kEnded, kList},
+      {{p, "--host-version", "20017", "--list"}, 0, kEnded, kList},
+      {{p, "Hello"}, 0, hello + "demo.c4d, first object Camera, selected 1\n" + kEnded},
+      {{p, kExamples + "/triangle.json", "Hello"},
+       0,
+       hello + "triangle.c4d, first object Triangle, selected 1\n" + kEnded},
+      {{p, "Save"},
+       0,
+       "save cancelled\nc4dhost: the save dialog was cancelled (no --save-as given); nothing "
+       "was saved\n" +
+           kEnded},
+      {{p, "Save", "--save-as", "/tmp/out.svb"}, 0, "save as /tmp/out.svb\n" + kEnded},
+      {{p, "--save-as=-", "--", "1000002"}, 0, "save as -\n" + kEnded},  // a command by its id
+      {{p, "Fail"},
+       1,
+       "message: the test command failed\nc4dhost: the command \"Fail\" reported a problem (see "
+       "the message above)\n" +
+           kEnded},
+      {{p, "Render"},
+       1,
+       "c4dhost: the plug-in has no command \"Render\" (it has: Hello, Save, Fail)\n" + kEnded},
+      {{"--plugin", NOT_A_PLUGIN_PATH, "--list"},
+       1,
+       "c4dhost: the library " NOT_A_PLUGIN_PATH " is not a plug-in: it has no c4d_main\n"},
+      {{p, "--host-version", "20016", "--list"},
+       1,
+       "c4dhost: the plug-in " + kPlugin +
+           " refuses to start in a host of interface version 20016\n"},
+      // A document error comes before the plug-in starts.
+      {{p, kExamples + "/missing.json", "Hello"},
+       1,
+       "c4dhost: document error: " + kExamples +
+           "/missing.json: file: cannot be opened for reading: No such file or directory\n"},
+  };
+  for (const auto& c : cases) {
+    const Result r = runHost(c.args);
+    EXPECT_EQ(r.status, c.status) << c.args.back() << ": " << r.err;
+    EXPECT_EQ(r.out, c.out) << c.args.back();
+    EXPECT_EQ(r.err, c.err) << c.args.back();
+  }
+  const Result r = runHost({"--plugin", "/nonexistent/plugin.so", "--list"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err.rfind("c4dhost: cannot load the plug-in /nonexistent/plugin.so: ", 0), 0u)
+      << r.err;
 }
 
 #ifdef REAL_PLUGIN_PATH
-TEST(Runner, ListsTheCommandsOfThePluginOfThisBuild) {
-  // Without --plugin the runner takes the plug-in of its own build.
+TEST(Runner, WithoutPluginTakesThePluginOfThisBuild) {
   const Result r = runHost({"--list"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out,
@@ -88,90 +139,6 @@ TEST(Runner, ListsTheCommandsOfThePluginOfThisBuild) {
             "1034420\tExport\tExport to .svb\texport.png\n");
 }
 #endif
-
-TEST(Runner, RunsACommandOnTheEmbeddedDemoDocumentOrADocumentFile) {
-  Result r = runHost({"--plugin", kPlugin, "Hello"});
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.err,
-            "hello from the test plug-in\n"
-            "document demo.c4d, first object Camera, selected 1\n"
-            "test plug-in ended\n");
-  r = runHost({"--plugin", kPlugin, kExamples + "/triangle.json", "Hello"});
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.err,
-            "hello from the test plug-in\n"
-            "document triangle.c4d, first object Triangle, selected 1\n"
-            "test plug-in ended\n");
-}
-
-TEST(Runner, AnswersTheSaveDialogFromSaveAsAndCancelsWithout) {
-  // Cancelled is the user's choice, not a failure; the runner says why nothing was saved.
-  Result r = runHost({"--plugin", kPlugin, "Save"});
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.err,
-            "save cancelled\n"
-            "c4dhost: the save dialog was cancelled (no --save-as given); nothing was saved\n"
-            "test plug-in ended\n");
-
-  r = runHost({"--plugin", kPlugin, "Save", "--save-as", "/tmp/somewhere/out.svb"});
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.err, "save as /tmp/somewhere/out.svb\ntest plug-in ended\n");
-
-  // A command can also be named by its id.
-  r = runHost({"--plugin=" + kPlugin, "--save-as=-", "--", "1000002"});
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.err, "save as -\ntest plug-in ended\n");
-}
-
-TEST(Runner, AMessageDialogMeansTheCommandFailed) {
-  const Result r = runHost({"--plugin", kPlugin, "Fail"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err,
-            "message: the test command failed\n"
-            "c4dhost: the command \"Fail\" reported a problem (see the message above)\n"
-            "test plug-in ended\n");
-}
-
-TEST(Runner, RefusesAnUnknownCommandNamingTheKnownOnes) {
-  const Result r = runHost({"--plugin", kPlugin, "Render"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err,
-            "c4dhost: the plug-in has no command \"Render\" (it has: Hello, Save, Fail)\n"
-            "test plug-in ended\n");
-  EXPECT_EQ(r.out, "");
-}
-
-TEST(Runner, ReportsAPluginThatDoesNotLoadOrHasNoEntry) {
-  Result r = runHost({"--plugin", "/nonexistent/plugin.so", "--list"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err.rfind("c4dhost: cannot load the plug-in /nonexistent/plugin.so: ", 0), 0u)
-      << r.err;
-
-  // A shared library that is not a plug-in.
-  r = runHost({"--plugin", NOT_A_PLUGIN_PATH, "--list"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "c4dhost: the library " + std::string(NOT_A_PLUGIN_PATH) +
-                       " is not a plug-in: it has no c4d_main\n");
-}
-
-TEST(Runner, APluginRefusesAHostOlderThan20017) {
-  Result r = runHost({"--plugin", kPlugin, "--host-version", "20016", "--list"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "c4dhost: the plug-in " + kPlugin +
-                       " refuses to start in a host of interface version 20016\n");
-  EXPECT_EQ(r.out, "");
-
-  r = runHost({"--plugin", kPlugin, "--host-version", "20017", "--list"});
-  EXPECT_EQ(r.status, 0) << r.err;
-}
-
-TEST(Runner, ReportsADocumentErrorBeforeStartingThePlugin) {
-  const Result r = runHost({"--plugin", kPlugin, kExamples + "/missing.json", "Hello"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "c4dhost: document error: " + kExamples +
-                       "/missing.json: file: cannot be opened for reading: No such file or "
-                       "directory\n");
-}
 
 TEST(Runner, RefusesAWrongCommandLine) {
   for (const std::vector<std::string>& args : {std::vector<std::string>{},

@@ -5,8 +5,6 @@
 #include "svb_preview.h"
 #include "svb_reader.h"
 
-#include "../sceneapi/scene_bytes.h"
-
 #include <gtest/gtest.h>
 #include <stb_image.h>
 
@@ -80,7 +78,11 @@ struct Projection {
   std::vector<Pixel> background;
 };
 
+// Where a triangle lands through the camera (also its animated place) and through the group
+// transforms above it: each group's transform applies after its children's (points are row
+// vectors).
 TEST(PreviewProjection, RedWhereTheTriangleProjectsAndBackgroundElsewhere) {
+  const std::string flat = object("T", "-1 -1 0, 1 -1 0, 0 1 0", "0 1 2", "1 0 0");
   const Projection cases[] = {
       {"in front",
        kCamera + group(object("T", kTriangle, "0 1 2", "1 0 0")),
@@ -104,6 +106,20 @@ TEST(PreviewProjection, RedWhereTheTriangleProjectsAndBackgroundElsewhere) {
        1.0,
        {{50, 50}, {45, 57}},
        {{30, 73}, {50, 40}, {50, 60}}},
+      // Moved 2 along z, then mirrored in z by the root: 2 in front of the camera.
+      {"an inner offset inside the mirroring root",
+       kCamera + "group \"root\" {\ntransform 1 0 0 0 0 1 0 0 0 0 -1 0 0 0 0 1\n" +
+           "group \"inner\" {\ntransform 1 0 0 0 0 1 0 0 0 0 1 0 0 0 2 1\n" + flat + "}\n}\n",
+       0.0,
+       {{50, 50}, {30, 73}, {70, 73}},
+       {{10, 10}, {50, 20}, {50, 80}}},
+      // A quarter turn about z (x axis to +y) after the move: the apex points left.
+      {"a quarter turn around an offset",
+       kCamera + "group \"turn\" {\ntransform 0 1 0 0 -1 0 0 0 0 0 1 0 0 0 0 1\n" +
+           "group \"away\" {\ntransform 1 0 0 0 0 1 0 0 0 0 1 0 0 0 -2 1\n" + flat + "}\n}\n",
+       0.0,
+       {{60, 50}, {72, 30}, {72, 70}},
+       {{30, 30}, {30, 70}, {80, 50}}},
   };
   for (const Projection& c : cases) {
     SCOPED_TRACE(c.name);
@@ -123,34 +139,6 @@ TEST(PreviewDepth, TheNearerOfTwoOverlappingSurfacesShowsInEitherOrder) {
     const svb_preview::Image image = draw(kCamera + group(body));
     EXPECT_TRUE(shows(image, {50, 50}, true, false, false)) << describe(image, {50, 50});
     EXPECT_TRUE(shows(image, {10, 10}, false, false, true)) << describe(image, {10, 10});
-  }
-}
-
-// Where the triangle of the "in front" case lands after the groups above it: each
-// group's transform applies after its children's (points are row vectors).
-TEST(PreviewPlacement, GroupTransformsComposeDownTheTree) {
-  const std::string triangle = object("T", "-1 -1 0, 1 -1 0, 0 1 0", "0 1 2", "1 0 0");
-  const Projection cases[] = {
-      // Moved 2 along z, then mirrored in z by the root: 2 in front of the camera.
-      {"an inner offset inside the mirroring root",
-       kCamera + "group \"root\" {\ntransform 1 0 0 0 0 1 0 0 0 0 -1 0 0 0 0 1\n" +
-           "group \"inner\" {\ntransform 1 0 0 0 0 1 0 0 0 0 1 0 0 0 2 1\n" + triangle + "}\n}\n",
-       0.0,
-       {{50, 50}, {30, 73}, {70, 73}},
-       {{10, 10}, {50, 20}, {50, 80}}},
-      // A quarter turn about z (x axis to +y) after the move: the apex points left.
-      {"a quarter turn around an offset",
-       kCamera + "group \"turn\" {\ntransform 0 1 0 0 -1 0 0 0 0 0 1 0 0 0 0 1\n" +
-           "group \"away\" {\ntransform 1 0 0 0 0 1 0 0 0 0 1 0 0 0 -2 1\n" + triangle + "}\n}\n",
-       0.0,
-       {{60, 50}, {72, 30}, {72, 70}},
-       {{30, 30}, {30, 70}, {80, 50}}},
-  };
-  for (const Projection& c : cases) {
-    SCOPED_TRACE(c.name);
-    const svb_preview::Image image = draw(c.scene);
-    for (Pixel p : c.red) EXPECT_TRUE(shows(image, p, true, false, false)) << describe(image, p);
-    for (Pixel p : c.background) EXPECT_TRUE(isBackground(image, p)) << describe(image, p);
   }
 }
 
@@ -246,42 +234,17 @@ class PreviewFiles : public ::testing::Test {
   std::string dir_;
 };
 
-// A quad filling the picture, uv (0, 0) at its top-left corner, textured with a 2 x 2
-// image: red and green on the top row, blue and white below.
-std::string texturedQuad(const char* file) {
-  return scenetest::writeToMemory(
-      [file](zelScene_api_file& w) {
-        w.camera_begin("Camera");
-        w.set_parameter_float("fov", 90.0f);
-        w.camera_end();
-        w.group_begin("root", true);
-        w.object_begin("Quad", true);
-        w.geometry_use("triangles");
-        float vertices[] = {-1, 1, -1, 1, 1, -1, 1, -1, -1, -1, -1, -1};
-        float uvs[] = {0, 0, 1, 0, 1, 1, 0, 1};
-        int triangles[] = {0, 1, 2, 0, 2, 3};
-        zelArray v{vertices, 4}, uv{uvs, 8}, t{triangles, 6};
-        w.set_parameter("vertices", zel_array_of(TYPE_COLOR), &v);
-        w.set_parameter("uv_tex", zel_array_of(TYPE_FLOAT), &uv);
-        w.set_parameter("triangles_uv", zel_array_of(TYPE_INT), &t);
-        w.set_parameter("triangles", zel_array_of(TYPE_INT), &t);
-        w.geometry_end();
-        w.shader_begin(nullptr, "texture2_rgb");
-        w.set_parameter("texture", TYPE_STRING, file);
-        w.shader_end();
-        zelShader* texture = w.shader_get();
-        w.shader_begin(nullptr, "zel_advanced");
-        w.set_parameter_color("diffuse", 1.0f, 1.0f, 1.0f);
-        w.set_subshader("diffuse", texture);
-        w.shader_end();
-        zelShader* surface = w.shader_get();
-        w.material_begin("Textured", true);
-        w.material_set_shader(SHADER_SURFACE, surface);
-        w.material_end();
-        w.object_end();
-        w.group_end();
-      },
-      true);
+// A quad filling the picture, uv (0, 0) at its top-left corner, textured with `file`.
+std::string texturedQuad(const std::string& file) {
+  return kCamera +
+         group(
+             "object \"Quad\" {\ngeometry \"triangles\" {\n"
+             "\"vertices\" [ -1 1 -1, 1 1 -1, 1 -1 -1, -1 -1 -1 ] ,\n"
+             "\"uv_tex\" [ 0 0, 1 0, 1 1, 0 1 ] ,\n\"triangles_uv\" [ 0 1 2, 0 2 3 ] ,\n"
+             "\"triangles\" [ 0 1 2, 0 2 3 ] ,\n}\nmaterial \"Textured\" {\n"
+             "surface \"zel_advanced\" {\n\"diffuse\" 1 1 1,\n\"diffuse\" ! \"texture2_rgb\" {\n"
+             "\"texture\" \"" +
+             file + "\",\n},\n}\n}\n}\n");
 }
 
 TEST_F(PreviewFiles, TextureCornersAtThePictureCornersAndACheckerWhenMissing) {

@@ -25,6 +25,12 @@ inline std::string f32(float f) {
   return le32(bits);
 }
 
+inline std::string f64(double d) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &d, 8);
+  return le32(static_cast<std::uint32_t>(bits)) + le32(static_cast<std::uint32_t>(bits >> 32));
+}
+
 // Header (magic, letter, count) followed by the given payload.
 inline std::string block(char letter, std::uint32_t count, const std::string& payload) {
   std::string s(reinterpret_cast<const char*>(svb::kBinaryMagic), sizeof svb::kBinaryMagic);

@@ -1,8 +1,6 @@
-// svbinfo end to end: a scene written by the scene file writer gives its
-// summary; a truncated or missing file exits non-zero saying where and why.
-#include "svb_reader.h"
-
-#include "zelsceneapi_file.h"
+// svbinfo end to end: a scene file gives its summary, tree and JSON; input that is no scene, is
+// malformed or cannot be read exits non-zero saying where and why.
+#include "svb_test_bytes.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -11,7 +9,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -46,121 +43,64 @@ class SvbInfo : public ::testing::Test {
 
   std::string path(const char* name) const { return dir_ + "/" + name; }
 
-  // Runs svbinfo with `args` (already quoted), standard input from `input`.
-  Outcome run(const std::string& args, const std::string& input = "/dev/null") const {
-    const std::string out = path("stdout.txt");
-    const std::string err = path("stderr.txt");
-    const std::string cmd = std::string("'") + SVBINFO_PROGRAM + "' " + args + " < '" + input +
-                            "' > '" + out + "' 2> '" + err + "'";
-    Outcome r;
-    const int raw = std::system(cmd.c_str());
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = slurp(out);
-    r.err = slurp(err);
-    return r;
+  // Writes `bytes` to a file of the test's folder and returns its path.
+  std::string file(const char* name, const std::string& bytes) const {
+    std::ofstream(path(name), std::ios::binary) << bytes;
+    return path(name);
   }
 
-  // A small scene written by the scene file writer: a camera, and a root
-  // group with a textured quad, a light mesh and a hair object.
-  bool write_scene(const std::string& file) const {
-    FILE* f = std::fopen(file.c_str(), "wb");
-    if (!f) return false;
-    {
-      zelScene_api_file w(f, true);
-      w.print("banner");
-      w.set_version(8);
-      w.camera_begin("Camera");
-      w.camera_end();
-      w.group_begin("untitled", true);
-      auto object = [&w](const char* name, const char* geometry, const char* array, int count,
-                         const char* shader) {
-        w.group_begin(name, true);
-        w.object_begin(name, true);
-        w.geometry_use(geometry);
-        int indices[6] = {0, 3, 1, 2, 1, 3};
-        zelArray a{indices, static_cast<uint32_t>(count)};
-        w.set_parameter(array, zel_array_of(TYPE_INT), &a);
-        w.geometry_end();
-        w.shader_begin(nullptr, shader);
-        w.shader_end();
-        zelShader* s = w.shader_get();
-        w.material_begin(name, true);
-        w.material_set_shader(SHADER_SURFACE, s);
-        w.material_end();
-        w.object_end();
-        w.animation_begin("fbx_animation", "Position . X");
-        w.animation_end();
-        w.group_end();
-      };
-      object("Quad", "triangles", "triangles", 6, "zel_diffuse");
-      object("Light", "triangles", "triangles", 3, "zel_point_light");
-      object("Hair", "zel_bezier_curves", "nvertices", 4, "zel_diffuse");
-      w.group_end();
-    }
-    return std::fclose(f) == 0;
+  // Runs svbinfo with `args` (already quoted), standard input from `input`.
+  Outcome run(const std::string& args, const std::string& input = "/dev/null") const {
+    const std::string cmd = std::string("'") + SVBINFO_PROGRAM + "' " + args + " < '" + input +
+                            "' > '" + path("out.txt") + "' 2> '" + path("err.txt") + "'";
+    const int raw = std::system(cmd.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(path("out.txt")), slurp(path("err.txt"))};
   }
 
   std::string dir_;
 };
 
-const char kExpectedSummary[] =
-    "version: 8\ngroups: 4\nmodels: 1\nobjects: 3\ntriangles: 3\nvertices: 0\ncurves: "
-    "4\nmaterials: 3\n"
-    "shaders: 3\ncameras: 1\nlights: 1\nanimation blocks: 3\nmodules: 0\n";
+// The counts of svbtest::exported_scene().
+const char kSummary[] =
+    "version: 8\ngroups: 4\nmodels: 1\nobjects: 3\ntriangles: 3\nvertices: 7\ncurves: 2\n"
+    "materials: 3\nshaders: 5\ncameras: 1\nlights: 1\nanimation blocks: 1\nmodules: 1\n"
+    "statements: 66\n";
 
-TEST_F(SvbInfo, SummaryOfAWrittenSceneAndWhereItsTruncationBreaks) {
-  const std::string file = path("scene.svb");
-  ASSERT_TRUE(write_scene(file));
-  const std::string bytes = slurp(file);
-  Outcome r = run("'" + file + "'");
+TEST_F(SvbInfo, SummaryTreeAndJsonOfAScene) {
+  const std::string bytes = svbtest::exported_scene();
+  const std::string scene = file("scene.svb", bytes);
+  Outcome r = run("'" + scene + "'");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
-  EXPECT_THAT(r.out, StartsWith("file: " + file + "\nbytes: " + std::to_string(bytes.size()) +
-                                "\n" + kExpectedSummary + "statements: "));
-  // "-" reads the same scene from standard input.
-  r = run("-", file);
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_THAT(r.out, HasSubstr(kExpectedSummary));
+  EXPECT_EQ(r.out, "file: " + scene + "\nbytes: " + std::to_string(bytes.size()) + "\n" + kSummary);
 
-  // Cut inside the binary block of the quad's triangle indices.
-  const std::size_t block = bytes.find("\"triangles\" [ ") + 14;
-  ASSERT_NE(block, std::string::npos + 14);
-  const std::string cut = path("cut.svb");
-  std::ofstream(cut, std::ios::binary) << bytes.substr(0, block + 12);
-  r = run("'" + cut + "'");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err,
-            "svbinfo: " + cut + ": offset " + std::to_string(block) +
-                ": expected 24 bytes of binary array data (6 x \"i\"), only 4 bytes remain\n");
-}
-
-TEST_F(SvbInfo, TreeAndJsonOfAWrittenScene) {
-  const std::string file = path("scene.svb");
-  ASSERT_TRUE(write_scene(file));
-  Outcome r = run("--tree '" + file + "'");
+  r = run("--tree '" + scene + "'");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out.substr(r.out.find("group \"untitled\"")),
             "group \"untitled\"\n"
             "  group \"Quad\"\n"
-            "    object \"Quad\": 2 triangles, material \"Quad\"\n"
+            "    object \"Quad\": 2 triangles, material \"Wood\"\n"
             "  group \"Light\"\n"
             "    object \"Light\": 1 triangles, material \"Light\"\n"
             "  group \"Hair\"\n"
-            "    object \"Hair\": 0 triangles, 4 curves, material \"Hair\"\n");
-  r = run("--json -", file);
+            "    object \"Hair\": 0 triangles, 2 curves, material \"Display color\"\n");
+
+  // "-" reads standard input.
+  r = run("--json -", scene);
   EXPECT_EQ(r.status, 0) << r.err;
   const nlohmann::json j = nlohmann::json::parse(r.out);
   EXPECT_EQ(j["file"], "standard input");
-  EXPECT_EQ(j["version"], 8);
+  EXPECT_EQ(j["bytes"], bytes.size());
   EXPECT_EQ(j["triangles"], 3);
-  EXPECT_EQ(j["animation_blocks"], 3);
-  EXPECT_EQ(run("--json --tree '" + file + "'").status, 2);
+  EXPECT_EQ(j["animation_blocks"], 1);
 }
 
 // Input that is no scene, or malformed where it says: line and column in the text, the byte
 // offset in a binary block.
 TEST_F(SvbInfo, RefusesBadInputSayingWhere) {
+  const std::string scene = svbtest::exported_scene();
+  const std::size_t block = scene.find("\"triangles\" [ ") + 14;  // the quad's indices
+  ASSERT_NE(block, std::string::npos + 14);
   struct Case {
     const char* what;
     std::string bytes;
@@ -181,14 +121,17 @@ TEST_F(SvbInfo, RefusesBadInputSayingWhere) {
       {"a binary block of no type",
        std::string("group \"g\" {\n\"a\" [ \x01\x02\x03z\x05\0\0\0", 26),
        "offset 21: expected a binary array type letter (f, i, c or r), found \"z\""},
+      {"a scene cut in a binary block", scene.substr(0, block + 12),
+       "offset " + std::to_string(block) +
+           ": expected 24 bytes of binary array data (6 x \"i\"), only 4 bytes remain"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    std::ofstream(path("bad.svb"), std::ios::binary) << c.bytes;
-    const Outcome r = run("'" + path("bad.svb") + "'");
+    const std::string bad = file("bad.svb", c.bytes);
+    const Outcome r = run("'" + bad + "'");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "svbinfo: " + path("bad.svb") + ": " + c.error + "\n");
+    EXPECT_EQ(r.err, "svbinfo: " + bad + ": " + c.error + "\n");
   }
 }
 
@@ -197,20 +140,25 @@ TEST_F(SvbInfo, UsageAndUnreadableFiles) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err,
             "svbinfo: " + path("missing.svb") + ": cannot open: No such file or directory\n");
+  r = run("'" + dir_ + "'");  // a folder opens but cannot be read
+  EXPECT_EQ(r.status, 1);
+  EXPECT_THAT(r.err, HasSubstr(": cannot read: "));
   r = run("--help");
   EXPECT_EQ(r.status, 0);
   EXPECT_THAT(r.out, StartsWith("usage: svbinfo [--tree | --json] FILE\n"));
-  r = run("");
-  EXPECT_EQ(r.status, 2);
-  EXPECT_THAT(r.err, StartsWith("svbinfo: expected exactly one FILE argument\n"));
-  // The command-line library's own wording.
-  r = run("--verbose");
-  EXPECT_EQ(r.status, 2);
-  EXPECT_THAT(r.err, StartsWith("svbinfo: The following argument was not expected: --verbose\n"));
-  // A directory opens but cannot be read.
-  r = run("'" + dir_ + "'");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_THAT(r.err, HasSubstr(": cannot read: "));
+  const struct {
+    const char* args;
+    const char* error;
+  } usage[] = {
+      {"", "svbinfo: expected exactly one FILE argument\n"},
+      {"--verbose", "svbinfo: The following argument was not expected: --verbose\n"},
+      {"--json --tree x.svb", "svbinfo: "},
+  };
+  for (const auto& u : usage) {
+    r = run(u.args);
+    EXPECT_EQ(r.status, 2) << u.args;
+    EXPECT_THAT(r.err, StartsWith(u.error)) << u.args;
+  }
 }
 
 }  // namespace
