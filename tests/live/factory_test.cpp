@@ -190,6 +190,8 @@ TEST_F(FactoryTest, InstanceChoice) {
   EXPECT_EQ(factory.getValidInstance(query(), {}).version, 0);
 }
 
+// Unreadable lists give no instance; entries without a version or a numeric process id are
+// skipped; the elements may sit at any depth below the instance.
 TEST_F(FactoryTest, MalformedInstanceListsAndIncompleteEntriesAreSkipped) {
   RepeatLinkFactory factory;
   factory.setVersionRange(7, 8);
@@ -200,19 +202,14 @@ TEST_F(FactoryTest, MalformedInstanceListsAndIncompleteEntriesAreSkipped) {
     fake_->instances = bad;
     EXPECT_TRUE(factory.getInstances(query()).empty()) << bad;
   }
-  fake_->instances =
-      "<instances>"
-      "<instance><version_major>8</version_major><livelink_port>1</livelink_port></instance>"
-      "<instance><version_major>8</version_major><process_id/><livelink_port>1</livelink_port>"
-      "</instance>"
-      "<instance><version_major>8</version_major><process_id>x1</process_id>"
-      "<livelink_port>1</livelink_port></instance>"
-      "<instance><version_major/><process_id>5</process_id><livelink_port>1</livelink_port>"
-      "</instance>"
-      // Elements are found at any depth below the instance.
-      "<instance><info><version_major>7</version_major><process_id>8589934592</process_id>"
-      "</info><link><livelink_port>0</livelink_port></link></instance>"
-      "</instances>";
+  std::string const port = "<livelink_port>1</livelink_port></instance>";
+  fake_->instances = "<instances><instance><version_major>8</version_major>" + port +
+                     "<instance><version_major>8</version_major><process_id/>" + port +
+                     "<instance><version_major>8</version_major><process_id>x1</process_id>" +
+                     port + "<instance><version_major/><process_id>5</process_id>" + port +
+                     "<instance><info><version_major>7</version_major><process_id>8589934592"
+                     "</process_id></info><link><livelink_port>0</livelink_port></link>"
+                     "</instance></instances>";
   std::vector<SolvaneInstance> found = factory.getInstances(query());
   ASSERT_EQ(found.size(), 1u);
   EXPECT_EQ(found[0].version, 7);

@@ -1,14 +1,10 @@
 #include "log.h"
 
 #include "live_test_support.h"
-#include "zel_sys.h"
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <ctime>
-#include <fstream>
 #include <regex>
 #include <string>
 
@@ -40,23 +36,4 @@ TEST(LogLine, LayoutSourceNameAndTime) {
   EXPECT_EQ(formatTime("%H:%M:%S %p %A %d %B %Y", when, 999999),
             "09:05:07 AM Sunday 06 December 2026.999");
   EXPECT_EQ(formatTime("", when, 0), "09:05:07.000");
-}
-
-// A log of twenty mebibytes or more starts afresh; one that cannot be opened is reported.
-TEST(LogFile, StartsAfreshFromTwentyMebibytesAndReportsOpenFailures) {
-  livetest::TempDir dir;
-  for (off_t size : {20971520, 20971519}) {
-    std::string path = dir / std::to_string(size);
-    std::ofstream(path).close();
-    ASSERT_EQ(truncate(path.c_str(), size), 0);
-    FILE* file = Output2FILE::open(path);
-    ASSERT_NE(file, nullptr);
-    std::fputs("x", file);
-    std::fclose(file);
-    EXPECT_EQ(zel_sys::fileSize(path), size == 20971520 ? 1 : 20971520);
-  }
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(Output2FILE::open(dir / "missing/sceneapi.log"), nullptr);
-  std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(err.rfind("could not open log file:\nopening log: ", 0), 0u) << err;
 }
