@@ -34,9 +34,10 @@ TEST(WriterStatements, BlocksSwitchParameterStyle) {
     w.material_end();
     w.group_end();
     EXPECT_TRUE(w.group_begin("def", false));
+    w.group_end();
     EXPECT_TRUE(w.object_begin("o", false));
     w.object_end();
-    w.group_end();
+    w.set_parameter_int("quoted", 4);
     EXPECT_TRUE(w.module_begin("mod.so"));
     w.set_parameter_int("k", 3);
     w.module_end();
@@ -55,7 +56,8 @@ TEST(WriterStatements, BlocksSwitchParameterStyle) {
                         "animation \"anim\" \"Position . X\" {\n\"start_time\" 0,\n}\n"
                         "material \"m\" {\n}\n"
                         "}\n"
-                        "\n#define group \"def\" {\n#define object \"o\" {\n}\n}\n"
+                        "\n#define group \"def\" {\n}\n"
+                        "#define object \"o\" {\n}\n\"quoted\" 4,\n"
                         "load \"mod.so\" {\n"
                         "\"k\" 3,\n"
                         "}\n"
