@@ -1,6 +1,5 @@
-// Keyframed tracks are baked into matrices sampled 30 times a second, each the change since
-// the first key seen from the scene's frame. Matrices are read back from their text form
-// (six significant digits).
+// Keyframed tracks are baked into matrices sampled 30 times a second, each the change since the
+// first key seen from the scene's frame, read back from their text form (six digits).
 #include "document_builders.h"
 #include "scene_capture.h"
 
@@ -25,8 +24,8 @@ struct Block {
   const double* matrix(size_t sample) const { return &matrices.at(16 * sample); }
 };
 
-// The blocks of the object's tracks relative to its own rest transform, as the traversal
-// writes them. Frees the object.
+// The blocks of the object's tracks relative to its rest transform, as the traversal writes
+// them. Frees the object.
 std::vector<Block> blocksOf(BaseObject* op, bool camera = false) {
   Capture capture;
   capture.loader.writeAnimation("Obj", op, op->GetRelPos(), op->GetRelRot(), op->GetRotationOrder(),
@@ -48,11 +47,8 @@ std::vector<Block> blocksOf(BaseObject* op, bool camera = false) {
   return out;
 }
 
-// Sampling ----------------------------------------------------------------
-
 // Samples every 1/30 s from the first key to just before the last, timestamps in whole
-// milliseconds from the first key. So far out that one step no longer moves a float time:
-// one sample, and the start time saturates instead of overflowing.
+// milliseconds; where a step no longer moves a float time, one sample, start time saturated.
 TEST(AnimationSampling, CountsAndTimestamps) {
   const struct {
     double t0, t1;
@@ -74,8 +70,7 @@ TEST(AnimationSampling, CountsAndTimestamps) {
     const std::vector<Block> all = blocksOf(op);
     ASSERT_EQ(all.size(), 1u);
     const Block& b = all[0];
-    EXPECT_EQ(b.track, "X");
-    EXPECT_EQ(b.folder, "Obj/Position");
+    EXPECT_EQ(b.track + " " + b.folder, "X Obj/Position");
     EXPECT_EQ(b.startTime, c.startTime);
     if (c.duration != 0) {
       EXPECT_EQ(b.duration, c.duration);
@@ -123,19 +118,16 @@ TEST(AnimationSampling, RotationBlocksInReverseOfTheRotationOrder) {
   for (const auto& c : cases) {
     BaseObject* op = BaseObject::Alloc(Onull);
     op->SetRotationOrder(c.order);
-    for (Int32 k = 0; k < 3; ++k)
-      addTrack(op, ID_BASEOBJECT_REL_ROTATION, k, ("R" + std::to_string(k)).c_str(),
-               {{0.0, 0.0}, {0.1, 1.0}});
+    for (const char* r : {"R0", "R1", "R2"})
+      addTrack(op, ID_BASEOBJECT_REL_ROTATION, r[1] - '0', r, {{0.0, 0.0}, {0.1, 1.0}});
     std::vector<std::string> tracks;
     for (const Block& b : blocksOf(op)) tracks.push_back(b.track);
     EXPECT_EQ(tracks, c.tracks);
   }
 }
 
-// Matrices ------------------------------------------------------------------
-
-// Column-vector 4x4 matrices built from the host's definitions of the axis
-// rotations, independent of the SDK's matrix code.
+// Column-vector 4x4 matrices from the host's definitions of the axis rotations, independent of
+// the SDK's matrix code.
 struct M4 {
   double a[4][4];
 };
@@ -182,8 +174,8 @@ const double kH = 0.3, kP = -0.2, kB = 0.5;
 const double kSx = 2.0, kSy = 3.0, kSz = 4.0;
 const double kPx = 10.0, kPy = -1.0, kPz = 5.0;
 
-// Every track runs linearly from 0.2 at 0 s to 1.0 at 1 s (scale from 1 to 3); sample 15
-// lies at 0.5 s. Tracks of the object at rest in the transform above.
+// Tracks from 0.2 at 0 s to 1.0 at 1 s (scale 1 to 3) on an object at rest in the transform
+// above; sample 15 lies at 0.5 s.
 std::vector<Block> animate(bool camera) {
   BaseObject* op = BaseObject::Alloc(Onull);
   op->SetRotationOrder(ROTATIONORDER::HPB);
@@ -208,9 +200,9 @@ const Block& find(const std::vector<Block>& all, const std::string& track) {
   return none;
 }
 
-// The first sample is the identity. Later object samples are conjugated with the rest
-// transform; camera samples the other way round and mirrored.
-// HPB order: heading about y, pitch about x, bank about z, bank applied first.
+// The first sample is the identity; later object samples are conjugated with the rest transform,
+// camera samples the other way round and mirrored. HPB: heading about y, pitch about x, bank
+// about z, bank applied first.
 TEST(AnimationMatrices, SamplesAreConjugatedWithTheRestTransform) {
   const double d = static_cast<double>(static_cast<float>(0.6)) -
                    static_cast<double>(static_cast<float>(0.2));  // change at 0.5 s

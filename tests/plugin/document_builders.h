@@ -1,5 +1,5 @@
-// Documents for the plug-in's tests, built in code through the host model's own API. The
-// document owns everything the builders make and frees it with itself.
+// Documents for the plug-in's tests, built through the host model's own API; the document owns
+// everything the builders make and frees it with itself.
 #pragma once
 
 #include "c4d.h"
@@ -53,7 +53,6 @@ inline std::vector<Vector> numberedPoints(int n) {
   return points;
 }
 
-// A triangle on numberedPoints(3).
 inline PolygonObject* addTriangle(Document& d, const char* name, BaseObject* parent = nullptr) {
   return addMesh(d, name, numberedPoints(3), {CPolygon(0, 1, 2)}, parent);
 }
@@ -69,6 +68,47 @@ inline Material* addMaterial(Document& d, const char* name, const Vector& color)
   setParam(mat, MATERIAL_COLOR_COLOR, GeData(color));
   d.doc->InsertMaterial(mat);
   return mat;
+}
+
+inline BaseShader* addShader(BaseList2D* owner, Int32 type) {
+  BaseShader* shader = BaseShader::Alloc(type);
+  BaseShader* last = owner->GetFirstShader();
+  while (last && last->GetNext()) last = last->GetNext();
+  owner->InsertShader(shader, last);
+  return shader;
+}
+
+inline BaseShader* addBitmapShader(BaseList2D* owner, const char* path) {
+  BaseShader* shader = addShader(owner, Xbitmap);
+  setParam(shader, BITMAPSHADER_FILENAME, GeData(Filename(path)));
+  return shader;
+}
+
+inline BaseShader* addColorShader(BaseList2D* owner, const Vector& color) {
+  BaseShader* shader = addShader(owner, Xcolor);
+  setParam(shader, COLORSHADER_COLOR, GeData(color));
+  return shader;
+}
+
+// A standard material whose colour channel shows the bitmap `file`.
+inline Material* addTexturedMaterial(Document& d, const char* name, const Vector& color,
+                                     const char* file) {
+  Material* mat = addMaterial(d, name, color);
+  setParam(mat, MATERIAL_COLOR_SHADER,
+           GeData(static_cast<BaseList2D*>(addBitmapShader(mat, file))));
+  return mat;
+}
+
+// Sets the gradient parameter `id` of `atom` to knots of `colors`, in order.
+inline void setGradient(C4DAtom* atom, Int32 id, std::initializer_list<Vector> colors) {
+  Gradient* gradient = Gradient::Alloc();
+  for (const Vector& color : colors) {
+    GradientKnot knot;
+    knot.col = color;
+    gradient->InsertKnot(knot);
+  }
+  setParam(atom, id, GeData(CUSTOMDATATYPE_GRADIENT, *gradient));
+  Gradient::Free(gradient);
 }
 
 // A texture tag applying `mat`, restricted to the selection `restriction` when given.

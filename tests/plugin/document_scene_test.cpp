@@ -1,17 +1,19 @@
-// One small document holding every kind of content the plug-in converts, and the scene it
-// must become, written out by hand: cameras before the root group, a group per object with
-// its local transform and progress, geometry only where it is visible, texture tags handed
-// down to children and caches, triangle streams, materials, lights, hair and animation.
+// One small document holding every kind of content the plug-in converts and the scene it must
+// become, written out by hand byte for byte; then lights and hair over their range of values.
 #include "document_builders.h"
 #include "scene_capture.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
+#include <vector>
 
 namespace {
 
 using namespace plugin_test;
+using ::testing::HasSubstr;
 
 // "shot.c4d", converted while its current time is 0.05 s:
 //   Eye     camera at (1, 2, 3), field of view pi/2
@@ -20,11 +22,8 @@ using namespace plugin_test;
 //     Gen     generator whose cache is the triangle "Cache"
 //   Panel   a quadrangle and a triangle with UVW, normal and texture ("Wood") tags, at
 //           (0, 0, -5) scaled by 2
-//   Hidden  null shown in the editor, not in the render
-//     Ghost   triangle inheriting both
 //   Lamp    point light at (0, 50, 0), 100 candela
 //   Area    area light of 200 by 100 by 0, brightness 2
-//   Fur     hair at (0, 10, 0): one strand of five points
 // Returns the rig.
 BaseObject* buildShot(Document& d) {
   BaseDocument* doc = d.doc;
@@ -69,20 +68,11 @@ BaseObject* buildShot(Document& d) {
   NormalTag::Set(normals->GetDataAddressW(), 1,
                  NormalStruct(Vector(0, 1, 0), Vector(0, 0, 1), Vector(1, 0, 0), Vector(1, 0, 0)));
   appendTag(panel, normals);
-  Material* wood = addMaterial(d, "Wood", Vector(0.5, 0.25, 1.0));
-  BaseShader* bitmap = BaseShader::Alloc(Xbitmap);
-  setParam(bitmap, BITMAPSHADER_FILENAME, GeData(Filename("wood.png")));
-  wood->InsertShader(bitmap);
-  setParam(wood, MATERIAL_COLOR_SHADER, GeData(bitmap));
-  TextureTag* woodTag = addTextureTag(panel, wood);
+  TextureTag* woodTag =
+      addTextureTag(panel, addTexturedMaterial(d, "Wood", Vector(0.5, 0.25, 1.0), "wood.png"));
   setParam(woodTag, TEXTURETAG_OFFSETX, GeData(0.125));
   setParam(woodTag, TEXTURETAG_LENGTHY, GeData(2.0));
   setParam(woodTag, TEXTURETAG_TILE, GeData(Int32(0)));
-
-  BaseObject* hidden = addObject(d, Onull, "Hidden");
-  hidden->SetEditorMode(MODE_ON);
-  hidden->SetRenderMode(MODE_OFF);
-  addTriangle(d, "Ghost", hidden);
 
   BaseObject* lamp = addObject(d, Olight, "Lamp");
   lamp->SetRelPos(Vector(0, 50, 0));
@@ -98,8 +88,6 @@ BaseObject* buildShot(Document& d) {
   setParam(area, 100010, GeData(200.0));    // size x
   setParam(area, 100011, GeData(100.0));    // size y
   setParam(area, 100012, GeData(0.0));      // size z
-
-  addHair(d, "Fur", 1, 4)->SetRelPos(Vector(0, 10, 0));
 
   doc->SetTime(BaseTime(0.05));
   doc->ExecutePasses(nullptr, true, true, true, BUILDFLAGS::NONE);
@@ -149,21 +137,21 @@ group "Eye" {
 flags 1
 transform 1 0 0 0 0 1 0 0 0 0 1 0 1 2 3 1
 }
-progress "Eye" 0.143
+progress "Eye" 0.200
 
-progress "Rig" 0.143
+progress "Rig" 0.200
 
 
 group "Rig" {
 flags 1
 transform 1 0 0 0 0 1 0 0 0 0 1 0 100 0 0 1
-progress "Wedge" 0.143
+progress "Wedge" 0.200
 
 
 group "Wedge" {
 flags 1
 transform 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1
-progress "Bent" 0.143
+progress "Bent" 0.200
 
 
 group "Bent" {
@@ -171,18 +159,18 @@ flags 1
 transform 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1
 object "Bent" {
 )") + kTriangleRed + R"(}
-progress "Bent" 0.179
+progress "Bent" 0.250
 
 }
-progress "Wedge" 0.214
+progress "Wedge" 0.300
 
-progress "Gen" 0.214
+progress "Gen" 0.300
 
 
 group "Gen" {
 flags 1
 transform 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1
-progress "Cache" 0.214
+progress "Cache" 0.300
 
 
 group "Cache" {
@@ -190,10 +178,10 @@ flags 1
 transform 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1
 object "Cache" {
 )" + kTriangleRed + R"(}
-progress "Cache" 0.250
+progress "Cache" 0.350
 
 }
-progress "Gen" 0.286
+progress "Gen" 0.400
 
 animation "fbx_animation" "Height" {
 "start_time" 0,
@@ -206,7 +194,7 @@ animation "fbx_animation" "Height" {
 "timestamps" [ 0,33,66 ] ,
 }
 }
-progress "Panel" 0.286
+progress "Panel" 0.400
 
 
 group "Panel" {
@@ -250,25 +238,9 @@ surface "zel_advanced" {
 }
 }
 }
-progress "Panel" 0.429
+progress "Panel" 0.600
 
-progress "Hidden" 0.429
-
-
-group "Hidden" {
-flags 1
-transform 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1
-progress "Ghost" 0.429
-
-
-group "Ghost" {
-flags 1
-transform 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1
-}
-progress "Ghost" 0.571
-
-}
-progress "Lamp" 0.571
+progress "Lamp" 0.600
 
 
 group "Lamp" {
@@ -290,9 +262,9 @@ surface "zel_point_light" {
 }
 }
 }
-progress "Lamp" 0.714
+progress "Lamp" 0.800
 
-progress "Area" 0.714
+progress "Area" 0.800
 
 
 group "Area" {
@@ -316,31 +288,7 @@ surface "zel_mesh_light" {
 }
 }
 }
-progress "Area" 0.857
-
-progress "Fur" 0.857
-
-
-group "Fur" {
-flags 1
-transform 1 0 0 0 0 1 0 0 0 0 1 0 0 10 0 1
-object "Fur" {
-geometry "zel_bezier_curves" {
-"radius" 0.5,
-"order" 2,
-"p" [ 0 0 0,0 1 0.5,0 2 1,0 3 1.5,0 4 2 ] ,
-"pr" [ 0.5,0.4,0.3,0.2,0.1 ] ,
-"curve_uv" [ 0,0.5 ] ,
-"nvertices" [ 5 ] ,
-}
-material "Display color" {
-surface "zel_diffuse" {
-"diffuse" 0.65 0.65 0.65,
-}
-}
-}
-}
-progress "Fur" 1.000
+progress "Area" 1.000
 
 }
 )";
@@ -354,6 +302,112 @@ TEST(DocumentScene, EveryKindOfContentAsTheRendererReadsIt) {
   EXPECT_EQ(capture.text(), kShot);
   EXPECT_TRUE(d.doc->GetTime() == BaseTime(0.05));
   EXPECT_DOUBLE_EQ(rig->GetRelPos().y, 5.0);
+}
+
+// Power is the brightness in percent or the intensity (candela times 4 pi), truncated;
+// values beyond the integer range saturate and NaN gives no power at all.
+TEST(Lights, Power) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  const struct {
+    double value;
+    bool intensity;
+    Int32 unit;  // 1: candela
+    const char* power;
+  } cases[] = {
+      {1.0, false, 0, "100"},         {0.005, false, 0, "0"},           {0.019, false, 0, "1"},
+      {-0.019, false, 0, "-1"},       {100.0, true, 1, "1256"},         {100.0, true, 0, "100"},
+      {1e30, false, 0, "2147483647"}, {-1e30, false, 0, "-2147483648"}, {nan, false, 0, "0"},
+      {inf, true, 1, "2147483647"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.value << " intensity " << c.intensity);
+    Document d;
+    BaseObject* light = addObject(d, Olight, "Lamp");
+    setParam(light, 90000, GeData(Vector(1.0, 0.5, 0.25)));
+    setParam(light, c.intensity ? 90043 : 90001, GeData(c.value));
+    setParam(light, 90046, GeData(Int32(c.intensity)));
+    setParam(light, 90037, GeData(c.unit));
+    Capture capture;
+    capture.loader.writeLight("Lamp", light);
+    EXPECT_THAT(capture.text(), HasSubstr("\"power\" " + std::string(c.power) +
+                                          ",\n\"color\" 1 0.5 0.25,\n\"lumen\" " +
+                                          (c.intensity ? "on" : "off") + ",\n"));
+  }
+}
+
+std::string writeHair(HairObject* hair, const std::vector<BaseTag*>& tags = {nullptr}) {
+  Capture capture;
+  capture.loader.writeHairObject(hair, tags, 0.5f);
+  EXPECT_FALSE(hair->IsLocked());
+  return capture.text();
+}
+
+// The numbers of the array `name` of the one curves geometry in `text`.
+std::vector<double> curvesArray(const std::string& text, const char* name) {
+  const svb::Scene scene = svb::parse(text);
+  const std::vector<const svb::Node*> geometry = nodesOf(scene, svb::NodeKind::Geometry);
+  EXPECT_EQ(geometry.size(), 1u) << text;
+  return geometry.empty() ? std::vector<double>() : valueOf(*geometry[0], name).array().numbers;
+}
+
+// Without points each strand still has its count and root; without strands nothing is written.
+TEST(Hair, StrandsWithoutPointsAndHairWithoutStrands) {
+  Document d;
+  const std::string empty = writeHair(addHair(d, "Fur", 2, 0));
+  EXPECT_TRUE(curvesArray(empty, "p").empty());
+  EXPECT_TRUE(curvesArray(empty, "pr").empty());
+  EXPECT_EQ(curvesArray(empty, "nvertices"), (std::vector<double>{0, 0}));
+  EXPECT_EQ(curvesArray(empty, "curve_uv"), (std::vector<double>{0, 0.5, 0.25, 0.5}));
+  EXPECT_EQ(writeHair(append(d, HairObject::Alloc(), "Bald")), "");
+}
+
+// A hair material tag `name` whose material has the given thicknesses and a root colour
+// shader of `shaderColor`, under a gradient starting with `gradientColor` when given.
+BaseTag* hairTag(Document& d, const char* name, double root, double tip, Vector shaderColor,
+                 std::initializer_list<Vector> gradientColor = {}) {
+  BaseMaterial* mat = BaseMaterial::Alloc(Mhair);
+  setParam(mat, HAIRMATERIAL_THICKNESS_ROOT, GeData(root));
+  setParam(mat, HAIRMATERIAL_THICKNESS_TIP, GeData(tip));
+  setParam(mat, HAIRMATERIAL_COLOR_HAIR_ROOTS_SHADER,
+           GeData(static_cast<BaseList2D*>(addColorShader(mat, shaderColor))));
+  if (gradientColor.size()) setGradient(mat, HAIRMATERIAL_COLOR_GRADIENT, gradientColor);
+  d.doc->InsertMaterial(mat);
+  BaseTag* tag = BaseTag::Alloc(Thairmaterial);
+  tag->SetName(String(name));
+  setParam(tag, 1000, GeData(static_cast<BaseList2D*>(mat)));
+  return tag;
+}
+
+// The tag's material (else the defaults, 0.5 to 0.1 in display colour) gives the radii from
+// root to tip thickness and the colour: its gradient's first knot over its shader. Of inherited
+// tags the outermost ancestor's decides; the curve radius and order never change.
+TEST(Hair, MaterialTagsGiveRadiiNameAndColour) {
+  Document d;
+  BaseTag* thick = hairTag(d, "Thick", 3.0, 2.0, Vector(1, 0, 0));
+  BaseTag* blond = hairTag(d, "Blond", 1.0, 0.5, Vector(1, 0, 0), {Vector(0, 0.5, 1)});
+  BaseTag* parent = hairTag(d, "Parent", 2.0, 1.0, Vector(0, 1, 0));
+  BaseTag* own = hairTag(d, "Own", 4.0, 3.0, Vector(0, 0, 1), {Vector(1, 1, 0)});
+  const struct {
+    std::vector<BaseTag*> tags;
+    std::vector<double> radii;
+    std::string name, diffuse;
+  } cases[] = {{{nullptr}, {0.5, 0.1}, "Display color", "0.65 0.65 0.65"},
+               {{nullptr, thick}, {3, 2}, "Thick", "1 0 0"},
+               {{nullptr, blond}, {1, 0.5}, "Blond", "0 0.5 1"},
+               {{nullptr, parent, own}, {2, 1}, "Parent", "0 1 0"}};
+  for (const auto& c : cases) {
+    HairObject* hair = addHair(d, "Fur", 1, 1);
+    hair->SetRelPos(Vector(0, 10, 0));  // the points stay in the object's own space
+    const std::string text = writeHair(hair, c.tags);
+    EXPECT_EQ(curvesArray(text, "p"), (std::vector<double>{0, 0, 0, 0, 1, 0.5}));
+    EXPECT_EQ(curvesArray(text, "nvertices"), std::vector<double>{2});
+    EXPECT_EQ(curvesArray(text, "pr"), c.radii);
+    EXPECT_THAT(text, HasSubstr("\"radius\" 0.5,\n\"order\" 2,\n"));
+    EXPECT_THAT(text, HasSubstr("material \"" + c.name +
+                                "\" {\nsurface \"zel_diffuse\" {\n\"diffuse\" " + c.diffuse + ","));
+  }
+  for (BaseTag* tag : {thick, blond, parent, own}) BaseTag::Free(tag);
 }
 
 }  // namespace
