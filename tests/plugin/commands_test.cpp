@@ -59,15 +59,11 @@ class Commands : public ::testing::Test {
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir = pattern;
   }
-  void TearDown() override {
-    std::filesystem::remove_all(dir);
-    c4dhost::SetFileDialogCancelled();
-  }
+  void TearDown() override { std::filesystem::remove_all(dir); }
   std::string dir;
 };
 
-// A cancelled export writes nothing and succeeds for the host; an answered one writes the
-// whole file.
+// A cancelled export writes nothing and succeeds for the host; an answered one writes it all.
 TEST_F(Commands, ExportOfAnEmptyDocument) {
   Document d;
   EXPECT_TRUE(command(kExportId)->Execute(d.doc));
@@ -130,8 +126,7 @@ TEST_F(Commands, ExportRefusesTheDocumentsOwnFile) {
   EXPECT_THAT(dialogs()[0], ::testing::HasSubstr("is the open document's own file"));
 }
 
-// Without a renderer installation the commands still succeed for the host, and the user reads
-// where the link library was looked for.
+// Without a renderer the commands succeed for the host; the user reads where we looked.
 TEST_F(Commands, RenderAndUpdateWithoutRendererTellTheUser) {
   const std::string missing = dir + "/no-renderer-%d/";
   char const* const saved[2] = {SolvaneSystem::solvaneNLPath, SolvaneSystem::solvaneFltPath};

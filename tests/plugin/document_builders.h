@@ -1,5 +1,4 @@
-// Documents for the plug-in's tests, built through the host model's own API; the document owns
-// everything the builders make and frees it with itself.
+// Documents built through the host model's API; the document owns and frees what they make.
 #pragma once
 
 #include "c4d.h"
@@ -38,12 +37,19 @@ inline BaseObject* addObject(Document& d, Int32 type, const char* name,
   return append(d, BaseObject::Alloc(type), name, parent);
 }
 
-inline PolygonObject* addMesh(Document& d, const char* name, const std::vector<Vector>& points,
-                              const std::vector<CPolygon>& polygons, BaseObject* parent = nullptr) {
+// A mesh outside any document (a cache, say) until appended.
+inline PolygonObject* newMesh(const char* name, const std::vector<Vector>& points,
+                              const std::vector<CPolygon>& polygons) {
   PolygonObject* mesh = PolygonObject::Alloc(Int32(points.size()), Int32(polygons.size()));
   for (size_t i = 0; i < points.size(); ++i) mesh->GetPointW()[i] = points[i];
   for (size_t i = 0; i < polygons.size(); ++i) mesh->GetPolygonW()[i] = polygons[i];
-  return append(d, mesh, name, parent);
+  if (name) mesh->SetName(String(name));
+  return mesh;
+}
+
+inline PolygonObject* addMesh(Document& d, const char* name, const std::vector<Vector>& points,
+                              const std::vector<CPolygon>& polygons, BaseObject* parent = nullptr) {
+  return append(d, newMesh(name, points, polygons), name, parent);
 }
 
 // Points 0 .. n-1 at (i, 10 i, 100 i), so that every coordinate tells its point.
@@ -142,8 +148,8 @@ inline CTrack* addTrack(BaseObject* op, Int32 channel, Int32 component, const ch
   return track;
 }
 
-// A hair object of `count` strands of `segments` segments; point k of strand g lies at
-// (g, k, 0.5 k) in object space, strand g's root coordinate is (0.25 g, 0.5).
+// `count` strands of `segments` segments: point k of strand g at (g, k, 0.5 k), root uv (0.25 g,
+// 0.5).
 inline HairObject* addHair(Document& d, const char* name, Int32 count, Int32 segments) {
   HairObject* hair = HairObject::Alloc();
   HairGuides* guides = HairGuides::Alloc(count, segments);

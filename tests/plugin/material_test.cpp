@@ -1,5 +1,5 @@
 // Material records: their order, how materials, shaders and texture tags fill them, where
-// textures are found, the display colour, and the names and surfaces the writer gives them.
+// textures are found, and the names and surfaces the writer gives them.
 #include "document_builders.h"
 #include "scene_capture.h"
 
@@ -29,9 +29,8 @@ ZelMat record(const char* name, const std::function<void(ZelMat&)>& change = nul
   return mat;
 }
 
-// The name, colour, texture, shift u and v, scale u and v, then untiled first decide; a NaN
-// gives no order; specular, projection and texture matrix take no part. a < b when `ordered`,
-// else neither.
+// Name, colour, texture, shift u and v, scale u and v, then untiled first decide (a < b when
+// `ordered`, else neither); a NaN gives no order; specular, projection, matrix take no part.
 TEST(MaterialOrdering, FieldsInTheirOrder) {
   const double nan = std::nan("");
   const struct {
@@ -66,8 +65,7 @@ TEST(MaterialOrdering, FieldsInTheirOrder) {
   }
 }
 
-// A shader of a material's list: a colour shader of `color`, a bitmap of `file`, or a
-// gradient (or gradient-based) shader whose gradient starts with `color`.
+// A colour shader, a bitmap of `file`, or a gradient (-based) shader starting with `color`.
 struct ShaderSpec {
   Int32 type;
   Vector color;
@@ -143,10 +141,8 @@ TEST(MaterialRecords, FromTheChannelsOrTheShaders) {
   }
 }
 
-// A texture tag gives its placement; with a flat projection the texture is placed by the
-// halved inverse of the tag's matrix (offset (2, 8, 4), axes scaled by 2, 4 and 8) instead of
-// the uv flags. Names are cut to 1023 bytes; a tag without a standard material gives nothing
-// but the name.
+// A flat projection places the texture by the halved inverse of the tag's matrix instead of uv
+// flags. Names are cut to 1023 bytes; without a standard material, only the name.
 TEST(MaterialRecords, FromATextureTag) {
   Document d;
   PolygonObject* mesh = addTriangle(d, "M");
@@ -179,8 +175,7 @@ TEST(MaterialRecords, FromATextureTag) {
   EXPECT_FALSE(loader.getMaterial(mesh->MakeTag(Tphong), none));
 }
 
-// A bitmap is looked for at its stored path, then in the tex folder beside the document,
-// then in the document's folder; found nowhere, it keeps its stored path.
+// A bitmap is looked for at its stored path, in the document's tex folder, then beside it.
 TEST(MaterialRecords, TextureLookupInItsThreePlaces) {
   char pattern[] = "/tmp/solvane-textures-XXXXXX";
   ASSERT_NE(mkdtemp(pattern), nullptr);
@@ -191,7 +186,10 @@ TEST(MaterialRecords, TextureLookupInItsThreePlaces) {
     ASSERT_TRUE(std::ofstream(folder + "/" + file) << "png");
   }
   Document d;
-  C4DLoader loader;
+  d.doc->SetDocumentPath(Filename((folder + "/doc").c_str()));
+  Capture capture;  // a conversion takes the document's folder
+  C4DLoader& loader = capture.loader;
+  loader.load(d.doc);
   const auto lookup = [&](const std::string& path) {
     Material* m = addMaterial(d, "T", Vector());
     m->SetChannelState(CHANNEL_COLOR, false);
@@ -200,7 +198,6 @@ TEST(MaterialRecords, TextureLookupInItsThreePlaces) {
     loader.getMaterial(m, rec);
     return rec.texture;
   };
-  loader.documentPath = folder + "/doc";
   EXPECT_EQ(lookup(folder + "/elsewhere/stored.png"), folder + "/elsewhere/stored.png");
   EXPECT_EQ(lookup("/gone/intex.png"), folder + "/doc/tex/intex.png");
   EXPECT_EQ(lookup("/gone/both.png"), folder + "/doc/tex/both.png");
@@ -242,11 +239,7 @@ TEST(MaterialWriter, VariantNamesStayTheSameAcrossOutputs) {
   const auto write = [&](const ZelMat& m) {
     const size_t before = capture.text().size();
     capture.loader.writeMaterial(m);
-    const std::string text = capture.text().substr(before);
-    const size_t start = text.find("material \"");
-    return start == std::string::npos
-               ? text
-               : text.substr(start + 10, text.find('"', start + 10) - start - 10);
+    return namesOf(svb::parse(capture.text().substr(before)), svb::NodeKind::Material).at(0);
   };
   const ZelMat wood = record("Wood");
   const ZelMat oak = record("Wood", [](ZelMat& m) { m.texture = "oak.png"; });

@@ -1,5 +1,4 @@
-// A conversion driver writing through the text scene writer into memory: tests read the bytes
-// the plug-in writes, or the scene the svb reader makes of them.
+// A driver writing through the text scene writer into memory, to read as bytes or svb scene.
 #pragma once
 
 #include "C4DLoader.h"

@@ -1,6 +1,5 @@
-// The traversal's decisions, read from the scene a conversion writes: which objects get
-// geometry, group names, the deepest hierarchy; then which texture tag claims which polygons,
-// and the triangle streams read back against the host's polygons.
+// The traversal's decisions read from the scene it writes (geometry, names, depth), which texture
+// tag claims which polygons, and the triangle streams against the host's polygons.
 #include "document_builders.h"
 #include "scene_capture.h"
 
@@ -57,9 +56,8 @@ TEST(Traversal, VisibilityDecidesTheGeometryThroughThreeLevels) {
   }
 }
 
-// Update writes the selected objects and their descendants only (no selection, or only a
-// texture tag, means all); the no-geometry bit always wins; lights, hair and cameras are
-// written hidden or not, selected or not.
+// Update writes the selection and its descendants (no selection, or only a texture tag: all);
+// the no-geometry bit always wins; lights, hair and cameras are written anyway.
 TEST(Traversal, SelectionAndTheNoGeometryBitDecideTheGeometry) {
   enum Pick { kNothing, kParent, kOutside, kTextureTag };
   const struct {
@@ -83,7 +81,8 @@ TEST(Traversal, SelectionAndTheNoGeometryBitDecideTheGeometry) {
     BaseObject* parent = addObject(d, Onull, "Parent");
     BaseObject* inside = addTriangle(d, "Inside", parent);
     BaseObject* cam = addObject(d, Ocamera, "Cam", inside);
-    BaseObject* outside = addTriangle(d, "Outside");
+    BaseObject* outside = addObject(d, Ocube, "Outside");  // a generator and its cache
+    outside->SetCache(newMesh("Outside", numberedPoints(3), {CPolygon(0, 1, 2)}));
     TextureTag* tag = addTextureTag(outside, nullptr);
     BaseObject* light = addObject(d, Olight, "Light");
     BaseObject* hair = addHair(d, "Hair", 1, 1);
@@ -99,7 +98,7 @@ TEST(Traversal, SelectionAndTheNoGeometryBitDecideTheGeometry) {
     const svb::Scene scene = convert(d, c.update);
     EXPECT_THAT(namesOf(scene, svb::NodeKind::Object), ElementsAreArray(c.written));
     EXPECT_THAT(namesOf(scene, svb::NodeKind::Camera), ElementsAreArray({"Cam"}));
-    EXPECT_EQ(nodesOf(scene, svb::NodeKind::Group).size(), 7u);  // every object keeps its group
+    EXPECT_EQ(nodesOf(scene, svb::NodeKind::Group).size(), 8u);  // every object keeps its group
   }
 }
 
@@ -117,11 +116,7 @@ TEST(Traversal, NamesOfTheRootTheGroupsAndTheObjects) {
   for (const auto& c : roots) {
     Document d;
     d.doc->SetDocumentName(Filename(c.document));
-    d.doc->SetDocumentPath(Filename("/projects/shots"));
-    Capture capture;
-    capture.loader.load(d.doc);
-    EXPECT_THAT(namesOf(capture.scene(), svb::NodeKind::Group), ElementsAreArray({c.root}));
-    EXPECT_EQ(capture.loader.documentPath, "/projects/shots");
+    EXPECT_THAT(namesOf(convert(d), svb::NodeKind::Group), ElementsAreArray({c.root}));
   }
 
   Document d;
@@ -204,8 +199,8 @@ Names written(Document& d) {
   return out;
 }
 
-// Texture tags from the object's own last back to the outermost ancestor's each take their
-// selection's polygons that no later tag took; the display colour takes the rest.
+// Tags from the object's last back to the outermost ancestor's take their selection's polygons
+// no later tag took; the display colour takes the rest.
 TEST(PolygonGroups, TextureTagsClaimPolygonsFromTheLastTagBack) {
   static const std::string grey = "Mesh Display color:0,1,2,3,4,5";
   const struct {
@@ -259,10 +254,8 @@ TEST(PolygonGroups, TextureTagsClaimPolygonsFromTheLastTagBack) {
   }
 }
 
-// A bumpy grid whose streams go to the writer in several pieces, triangles among quadrangles
-// so that pieces end inside a polygon; polygons 2 and 3 have their own material, the last
-// names a missing point and is left out, the UVW tag is ten records short (those read as
-// zero). Every written corner must give its host polygon corner's point, uv and Phong normal.
+// A bumpy grid written in several pieces that end inside polygons; polygons 2 and 3 have their
+// own material, the last names a missing point, the UVW tag is ten records short (zeros).
 TEST(PolygonStreams, EveryCornerReadsBackAsTheHostPolygonsCorner) {
   Document d;
   const int side = 250;
@@ -271,13 +264,9 @@ TEST(PolygonStreams, EveryCornerReadsBackAsTheHostPolygonsCorner) {
     points.emplace_back(i % (side + 1), i / (side + 1), 0.1 * ((i % 101) * (i % 103) % 7));
   std::vector<CPolygon> polygons;
   for (int y = 0; y < side; ++y) {
-    for (int x = 0; x < side; ++x) {
-      const int a = y * (side + 1) + x;
-      if ((x + y) % 3 == 1)
-        polygons.emplace_back(a, a + 1, a + side + 2);
-      else
-        polygons.emplace_back(a, a + 1, a + side + 2, a + side + 1);
-    }
+    for (int x = 0, a = y * (side + 1); x < side; ++x, ++a)
+      polygons.push_back((x + y) % 3 == 1 ? CPolygon(a, a + 1, a + side + 2)
+                                          : CPolygon(a, a + 1, a + side + 2, a + side + 1));
   }
   polygons.emplace_back(0, 1, int(points.size()) + 5);
   PolygonObject* grid = addMesh(d, "Grid", points, polygons);
@@ -301,10 +290,6 @@ TEST(PolygonStreams, EveryCornerReadsBackAsTheHostPolygonsCorner) {
   const std::vector<const svb::Node*> objects = nodesOf(scene, svb::NodeKind::Object);
   ASSERT_EQ(objects.size(), 2u);
 
-  std::vector<int> rest;
-  for (int p = 0; p + 1 < int(polygons.size()); ++p)
-    if (p != 2 && p != 3) rest.push_back(p);
-  const std::vector<int> groups[2] = {{2, 3}, rest};
   for (int g = 0; g < 2; ++g) {
     SCOPED_TRACE(g == 0 ? "the pair" : "the rest");
     const svb::Node* geometry = objects[size_t(g)]->child(svb::NodeKind::Geometry, "triangles");
@@ -315,11 +300,12 @@ TEST(PolygonStreams, EveryCornerReadsBackAsTheHostPolygonsCorner) {
     const std::vector<int32_t> tris = stream("triangles").ints,
                                norms = stream("triangles_norm").ints,
                                uvs = stream("triangles_uv").ints;
-    // Per corner: point, normal and uv; (a, b, c) comes back as (a, c, b), a quadrangle
-    // (a, b, c, d) as (a, d, b) and (c, b, d).
+    // Point, Phong normal and uv per corner: (a, b, c) as (a, c, b), (a, b, c, d) as (a, d, b),
+    // (c, b, d).
     std::vector<std::array<float, 8>> want, got;
     std::set<int> used;
-    for (int p : groups[g]) {
+    for (int p = 0; p + 1 < int(polygons.size()); ++p) {
+      if ((p == 2 || p == 3) != (g == 0)) continue;  // the pair, then the rest
       const CPolygon& polygon = polygons[size_t(p)];
       for (int k :
            polygon.IsTriangle() ? std::vector<int>{0, 2, 1} : std::vector<int>{0, 3, 1, 2, 1, 3}) {
