@@ -1,5 +1,4 @@
-// Documents for the plug-in's tests, built in code through the host model's own API. The
-// document owns everything the builders make and frees it with itself.
+// Documents built through the host model's API; the document owns and frees what they make.
 #pragma once
 
 #include "c4d.h"
@@ -38,12 +37,19 @@ inline BaseObject* addObject(Document& d, Int32 type, const char* name,
   return append(d, BaseObject::Alloc(type), name, parent);
 }
 
-inline PolygonObject* addMesh(Document& d, const char* name, const std::vector<Vector>& points,
-                              const std::vector<CPolygon>& polygons, BaseObject* parent = nullptr) {
+// A mesh outside any document (a cache, say) until appended.
+inline PolygonObject* newMesh(const char* name, const std::vector<Vector>& points,
+                              const std::vector<CPolygon>& polygons) {
   PolygonObject* mesh = PolygonObject::Alloc(Int32(points.size()), Int32(polygons.size()));
   for (size_t i = 0; i < points.size(); ++i) mesh->GetPointW()[i] = points[i];
   for (size_t i = 0; i < polygons.size(); ++i) mesh->GetPolygonW()[i] = polygons[i];
-  return append(d, mesh, name, parent);
+  if (name) mesh->SetName(String(name));
+  return mesh;
+}
+
+inline PolygonObject* addMesh(Document& d, const char* name, const std::vector<Vector>& points,
+                              const std::vector<CPolygon>& polygons, BaseObject* parent = nullptr) {
+  return append(d, newMesh(name, points, polygons), name, parent);
 }
 
 // Points 0 .. n-1 at (i, 10 i, 100 i), so that every coordinate tells its point.
@@ -53,7 +59,6 @@ inline std::vector<Vector> numberedPoints(int n) {
   return points;
 }
 
-// A triangle on numberedPoints(3).
 inline PolygonObject* addTriangle(Document& d, const char* name, BaseObject* parent = nullptr) {
   return addMesh(d, name, numberedPoints(3), {CPolygon(0, 1, 2)}, parent);
 }
@@ -69,6 +74,47 @@ inline Material* addMaterial(Document& d, const char* name, const Vector& color)
   setParam(mat, MATERIAL_COLOR_COLOR, GeData(color));
   d.doc->InsertMaterial(mat);
   return mat;
+}
+
+inline BaseShader* addShader(BaseList2D* owner, Int32 type) {
+  BaseShader* shader = BaseShader::Alloc(type);
+  BaseShader* last = owner->GetFirstShader();
+  while (last && last->GetNext()) last = last->GetNext();
+  owner->InsertShader(shader, last);
+  return shader;
+}
+
+inline BaseShader* addBitmapShader(BaseList2D* owner, const char* path) {
+  BaseShader* shader = addShader(owner, Xbitmap);
+  setParam(shader, BITMAPSHADER_FILENAME, GeData(Filename(path)));
+  return shader;
+}
+
+inline BaseShader* addColorShader(BaseList2D* owner, const Vector& color) {
+  BaseShader* shader = addShader(owner, Xcolor);
+  setParam(shader, COLORSHADER_COLOR, GeData(color));
+  return shader;
+}
+
+// A standard material whose colour channel shows the bitmap `file`.
+inline Material* addTexturedMaterial(Document& d, const char* name, const Vector& color,
+                                     const char* file) {
+  Material* mat = addMaterial(d, name, color);
+  setParam(mat, MATERIAL_COLOR_SHADER,
+           GeData(static_cast<BaseList2D*>(addBitmapShader(mat, file))));
+  return mat;
+}
+
+// Sets the gradient parameter `id` of `atom` to knots of `colors`, in order.
+inline void setGradient(C4DAtom* atom, Int32 id, std::initializer_list<Vector> colors) {
+  Gradient* gradient = Gradient::Alloc();
+  for (const Vector& color : colors) {
+    GradientKnot knot;
+    knot.col = color;
+    gradient->InsertKnot(knot);
+  }
+  setParam(atom, id, GeData(CUSTOMDATATYPE_GRADIENT, *gradient));
+  Gradient::Free(gradient);
 }
 
 // A texture tag applying `mat`, restricted to the selection `restriction` when given.
@@ -102,8 +148,8 @@ inline CTrack* addTrack(BaseObject* op, Int32 channel, Int32 component, const ch
   return track;
 }
 
-// A hair object of `count` strands of `segments` segments; point k of strand g lies at
-// (g, k, 0.5 k) in object space, strand g's root coordinate is (0.25 g, 0.5).
+// `count` strands of `segments` segments: point k of strand g at (g, k, 0.5 k), root uv (0.25 g,
+// 0.5).
 inline HairObject* addHair(Document& d, const char* name, Int32 count, Int32 segments) {
   HairObject* hair = HairObject::Alloc();
   HairGuides* guides = HairGuides::Alloc(count, segments);

@@ -1,6 +1,5 @@
-// Material records: their ordering, how they are filled from materials, shaders and texture
-// tags, the texture file lookup, the display colour, and the names and surfaces the material
-// writer gives them.
+// Material records: their order, how materials, shaders and texture tags fill them, where
+// textures are found, and the names and surfaces the writer gives them.
 #include "document_builders.h"
 #include "scene_capture.h"
 
@@ -9,13 +8,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 
 namespace {
@@ -30,92 +28,63 @@ ZelMat record(const char* name, const std::function<void(ZelMat&)>& change = nul
   return mat;
 }
 
-// The name first, then colour, texture, shift u and v, scale u and v, tiling; a NaN stops
-// the comparison without an order; specular, projection and texture matrix take no part.
+// Name, colour, texture, shift u and v, scale u and v, then untiled first decide (a < b when
+// `ordered`, else neither); a NaN gives no order; specular, projection, matrix take no part.
 TEST(MaterialOrdering, FieldsInTheirOrder) {
   const double nan = std::nan("");
   const struct {
     const char* what;
     ZelMat a, b;
-    bool less, greater;
+    bool ordered;
   } cases[] = {
       // clang-format off
-      {"name first", record("Apple", [](ZelMat& m) { m.texture = "z.png"; }), record("Birch"),
-       true, false},
+      {"name first", record("A", [](ZelMat& m) { m.texture = "z.png"; }), record("B"), true},
       {"green decides though blue is smaller",
-       record("M"), record("M", [](ZelMat& m) { m.color = Vector(0.65, 0.7, 0.0); }), true, false},
-      {"the empty texture first",
-       record("M"), record("M", [](ZelMat& m) { m.texture = "a.png"; }), true, false},
+       record("M"), record("M", [](ZelMat& m) { m.color = Vector(0.65, 0.7, 0.0); }), true},
+      {"empty texture first", record("M"), record("M", [](ZelMat& m) { m.texture = "a"; }), true},
       {"shift u before shift v", record("M", [](ZelMat& m) { m.shiftV = 1.0; }),
-       record("M", [](ZelMat& m) { m.shiftU = 1.0; }), true, false},
+       record("M", [](ZelMat& m) { m.shiftU = 1.0; }), true},
       {"shift v before scale u", record("M", [](ZelMat& m) { m.scaleU = 2.0; }),
-       record("M", [](ZelMat& m) { m.shiftV = 1.0; }), true, false},
+       record("M", [](ZelMat& m) { m.shiftV = 1.0; }), true},
       {"scale u before scale v", record("M", [](ZelMat& m) { m.scaleV = 2.0; }),
-       record("M", [](ZelMat& m) { m.scaleU = 2.0; }), true, false},
-      {"untiled first", record("M", [](ZelMat& m) { m.tile = false; }), record("M"), true, false},
+       record("M", [](ZelMat& m) { m.scaleU = 2.0; }), true},
+      {"untiled first", record("M", [](ZelMat& m) { m.tile = false; }), record("M"), true},
       {"what takes no part", record("M", [](ZelMat& m) {
-         m.specular = Vector(1, 1, 1); m.projection = 2; m.textureMatrix = MatrixMove(Vector(5, 5, 5));
-       }), record("M"), false, false},
+         m.specular = Vector(1, 1, 1); m.projection = 2; m.textureMatrix = MatrixMove(Vector(5));
+       }), record("M"), false},
       {"NaN in the colour", record("M", [&](ZelMat& m) { m.color.x = nan; }),
-       record("M", [](ZelMat& m) { m.color.y = 0.0; }), false, false},
+       record("M", [](ZelMat& m) { m.color.y = 0.0; }), false},
       {"NaN in the placement", record("M", [&](ZelMat& m) { m.scaleV = nan; }),
-       record("M", [](ZelMat& m) { m.tile = false; }), false, false},
+       record("M", [](ZelMat& m) { m.tile = false; }), false},
       // clang-format on
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(c.a < c.b, c.less) << c.what;
-    EXPECT_EQ(c.b < c.a, c.greater) << c.what;
+    EXPECT_EQ(c.a < c.b, c.ordered) << c.what;
+    EXPECT_FALSE(c.b < c.a) << c.what;
   }
 }
 
-BaseShader* addShader(BaseList2D* owner, Int32 type) {
-  BaseShader* shader = BaseShader::Alloc(type);
-  BaseShader* last = owner->GetFirstShader();
-  while (last && last->GetNext()) last = last->GetNext();
-  owner->InsertShader(shader, last);
-  return shader;
-}
-
-BaseShader* addBitmapShader(BaseList2D* owner, const std::string& path) {
-  BaseShader* shader = addShader(owner, Xbitmap);
-  setParam(shader, BITMAPSHADER_FILENAME, GeData(Filename(path.c_str())));
-  return shader;
-}
-
-// A shader of a material's list: a colour shader of `color`, a bitmap of `file`, or a
-// gradient (or gradient-based) shader whose gradient starts with `color`.
+// A colour shader, a bitmap of `file`, or a gradient (-based) shader starting with `color`.
 struct ShaderSpec {
   Int32 type;
   Vector color;
   const char* file;
 };
 
-void addShader(BaseList2D* owner, const ShaderSpec& spec) {
-  if (spec.type == Xbitmap) {
+void addShaderSpec(BaseList2D* owner, const ShaderSpec& spec) {
+  if (spec.type == Xbitmap)
     addBitmapShader(owner, spec.file);
-    return;
-  }
-  BaseShader* shader = addShader(owner, spec.type);
-  if (spec.type == Xcolor) {
-    setParam(shader, COLORSHADER_COLOR, GeData(spec.color));
-    return;
-  }
-  Gradient* gradient = Gradient::Alloc();
-  GradientKnot knot;
-  knot.col = spec.color;
-  gradient->InsertKnot(knot);
-  knot.col = Vector(9, 9, 9);
-  gradient->InsertKnot(knot);
-  setParam(shader, spec.type == Xgradient ? 1007 : 10001,
-           GeData(CUSTOMDATATYPE_GRADIENT, *gradient));
-  Gradient::Free(gradient);
+  else if (spec.type == Xcolor)
+    addColorShader(owner, spec.color);
+  else
+    setGradient(addShader(owner, spec.type), spec.type == Xgradient ? 1007 : 10001,
+                {spec.color, Vector(9, 9, 9)});
 }
 
-// The colour channel (with its brightness and shader), else the luminance channel, and the
-// specular colour decide; without any of them, or with an alpha channel, the shaders are
-// walked: colour shaders end the walk, bitmaps and gradients leave their texture and colour.
-// Parameters: 2100 colour, 2101 brightness, 2300 luminance, 3100 specular colour, 65 the
-// reflection channel's fallback.
+// The colour channel (with brightness and shader), else the luminance channel, and the specular
+// colour decide; without them, or with alpha, the shaders are walked: colour shaders end the
+// walk, bitmaps and gradients leave their texture and colour. Parameters: 2100 colour, 2101
+// brightness, 2300 luminance, 3100 specular colour, 65 the reflection channel's fallback.
 TEST(MaterialRecords, FromTheChannelsOrTheShaders) {
   const Vector grey(0.65, 0.65, 0.65), none;
   const ShaderSpec blue{Xcolor, Vector(0, 0, 1), nullptr};
@@ -131,10 +100,8 @@ TEST(MaterialRecords, FromTheChannelsOrTheShaders) {
       // clang-format off
       {{}, {}, {{2100, Vector(0.8, 0.4, 0.2)}, {2101, 0.5}}, {}, false,
        true, Vector(0.4, 0.2, 0.1), none, ""},
-      {{}, {}, {}, {blue}, true,
-       true, Vector(0, 0, 1), none, ""},
-      {{CHANNEL_LUMINANCE}, {CHANNEL_COLOR}, {}, {}, false,
-       false, grey, none, ""},
+      {{}, {}, {}, {blue}, true, true, Vector(0, 0, 1), none, ""},
+      {{CHANNEL_LUMINANCE}, {CHANNEL_COLOR}, {}, {}, false, false, grey, none, ""},
       {{CHANNEL_LUMINANCE}, {CHANNEL_COLOR}, {{2300, Vector(0.1, 0.2, 0.3)}}, {}, false,
        true, Vector(0.1, 0.2, 0.3), none, ""},
       {{CHANNEL_REFLECTION}, {CHANNEL_COLOR}, {{65, Vector(0.3, 0.3, 0.3)}}, {}, false,
@@ -143,28 +110,25 @@ TEST(MaterialRecords, FromTheChannelsOrTheShaders) {
        true, grey, Vector(0.9, 0.8, 0.7), ""},
       // A reflection layer channel comes first and has no fallback.
       {{CHANNEL_REFLECTION, CHANNEL_SPECULARCOLOR}, {CHANNEL_COLOR}, {{65, Vector(0.3, 0.3, 0.3)}},
-       {}, false,
-       false, grey, none, ""},
+       {}, false, false, grey, none, ""},
       // Alpha: the colour is not read; the walk stops at the first colour shader.
       {{CHANNEL_ALPHA}, {}, {{2100, Vector(1, 0, 0)}},
        {{Xbitmap, none, "/nonexistent/first.png"}, {Xgradient, Vector(0.2, 0.2, 0.2), nullptr},
         {Xbitmap, none, "/nonexistent/second.png"}, {Xcolor, Vector(0, 1, 0), nullptr}, blue},
-       false,
-       true, Vector(0, 1, 0), none, "/nonexistent/second.png"},
+       false, true, Vector(0, 1, 0), none, "/nonexistent/second.png"},
       {{}, {CHANNEL_COLOR}, {}, {{1012158, Vector(0.5, 0.25, 0.125), nullptr}}, false,
        false, Vector(0.5, 0.25, 0.125), none, ""},
       // clang-format on
   };
-  for (size_t i = 0; i < std::size(cases); ++i) {
-    const auto& c = cases[i];
-    SCOPED_TRACE(i);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(&c - cases);
     Document d;
     Material* mat = Material::Alloc();
     d.doc->InsertMaterial(mat);
     for (Int32 channel : c.on) mat->SetChannelState(channel, true);
     for (Int32 channel : c.off) mat->SetChannelState(channel, false);
     for (const auto& param : c.params) setParam(mat, param.first, param.second);
-    for (const ShaderSpec& shader : c.shaders) addShader(mat, shader);
+    for (const ShaderSpec& shader : c.shaders) addShaderSpec(mat, shader);
     if (c.colorShader)
       setParam(mat, MATERIAL_COLOR_SHADER, GeData(static_cast<BaseList2D*>(mat->GetFirstShader())));
     C4DLoader loader;
@@ -176,16 +140,12 @@ TEST(MaterialRecords, FromTheChannelsOrTheShaders) {
   }
 }
 
-// A texture tag gives its placement; with a flat projection the texture is placed by the
-// halved inverse of the tag's matrix (offset (2, 8, 4), axes scaled by 2, 4 and 8) instead of
-// the uv flags. Names are cut to 1023 bytes; a tag without a standard material gives nothing
-// but the name.
+// A flat projection places the texture by the halved inverse of the tag's matrix instead of uv
+// flags. Names are cut to 1023 bytes; without a standard material, only the name.
 TEST(MaterialRecords, FromATextureTag) {
   Document d;
   PolygonObject* mesh = addTriangle(d, "M");
-  Material* wood = addMaterial(d, "Wood", Vector(1, 1, 1));
-  setParam(wood, MATERIAL_COLOR_SHADER,
-           GeData(static_cast<BaseList2D*>(addBitmapShader(wood, "wood.png"))));
+  Material* wood = addTexturedMaterial(d, "Wood", Vector(1, 1, 1), "wood.png");
   TextureTag* tag = addTextureTag(mesh, wood);
   setParam(tag, TEXTURETAG_OFFSETY, GeData(0.5));
   setParam(tag, TEXTURETAG_LENGTHX, GeData(4.0));
@@ -214,30 +174,29 @@ TEST(MaterialRecords, FromATextureTag) {
   EXPECT_FALSE(loader.getMaterial(mesh->MakeTag(Tphong), none));
 }
 
-// A bitmap is looked for at its stored path, then in the tex folder beside the document,
-// then in the document's folder; found nowhere, it keeps its stored path.
+// A bitmap is looked for at its stored path, in the document's tex folder, then beside it.
 TEST(MaterialRecords, TextureLookupInItsThreePlaces) {
   char pattern[] = "/tmp/solvane-textures-XXXXXX";
   ASSERT_NE(mkdtemp(pattern), nullptr);
   const std::string folder = pattern;
   for (const char* file : {"elsewhere/stored.png", "doc/tex/intex.png", "doc/tex/both.png",
                            "doc/both.png", "doc/beside.png"}) {
-    const std::string path = folder + "/" + file;
-    ASSERT_EQ(
-        std::system(("mkdir -p \"$(dirname '" + path + "')\" && touch '" + path + "'").c_str()), 0);
+    std::filesystem::create_directories(std::filesystem::path(folder + "/" + file).parent_path());
+    ASSERT_TRUE(std::ofstream(folder + "/" + file) << "png");
   }
   Document d;
-  C4DLoader loader;
+  d.doc->SetDocumentPath(Filename((folder + "/doc").c_str()));
+  Capture capture;  // a conversion takes the document's folder
+  C4DLoader& loader = capture.loader;
+  loader.load(d.doc);
   const auto lookup = [&](const std::string& path) {
-    Material* m = Material::Alloc();
-    d.doc->InsertMaterial(m);
+    Material* m = addMaterial(d, "T", Vector());
     m->SetChannelState(CHANNEL_COLOR, false);
-    addBitmapShader(m, path);
+    addBitmapShader(m, path.c_str());
     ZelMat rec;
     loader.getMaterial(m, rec);
     return rec.texture;
   };
-  loader.documentPath = folder + "/doc";
   EXPECT_EQ(lookup(folder + "/elsewhere/stored.png"), folder + "/elsewhere/stored.png");
   EXPECT_EQ(lookup("/gone/intex.png"), folder + "/doc/tex/intex.png");
   EXPECT_EQ(lookup("/gone/both.png"), folder + "/doc/tex/both.png");
@@ -248,7 +207,7 @@ TEST(MaterialRecords, TextureLookupInItsThreePlaces) {
   // A document never saved tries only the stored path.
   loader.documentPath.clear();
   EXPECT_EQ(lookup("/gone/intex.png"), "/gone/intex.png");
-  EXPECT_EQ(std::system(("rm -rf '" + folder + "'").c_str()), 0);
+  std::filesystem::remove_all(folder);
 }
 
 // Mode 0 and 2 grey, 1 the object's colour, 3 its layer's (grey without a layer).
@@ -260,12 +219,11 @@ TEST(MaterialRecords, DisplayColourByMode) {
   const Vector grey(0.65, 0.65, 0.65);
   setParam(mesh, 908, GeData(Vector(1, 0, 0)));
   EXPECT_EQ(loader.getDefaultColor(mesh), grey);
-  setParam(mesh, 907, GeData(Int32(1)));
-  EXPECT_EQ(loader.getDefaultColor(mesh), Vector(1, 0, 0));
-  setParam(mesh, 907, GeData(Int32(2)));
-  EXPECT_EQ(loader.getDefaultColor(mesh), grey);
-  setParam(mesh, 907, GeData(Int32(3)));
-  EXPECT_EQ(loader.getDefaultColor(mesh), grey);
+  const Vector byMode[] = {grey, Vector(1, 0, 0), grey, grey};
+  for (Int32 mode : {1, 2, 3}) {
+    setParam(mesh, 907, GeData(mode));
+    EXPECT_EQ(loader.getDefaultColor(mesh), byMode[mode]) << mode;
+  }
   LayerObject* layer = LayerObject::Alloc();
   d.doc->InsertLayer(layer);
   setParam(layer, 1009, GeData(Vector(0, 0, 1)));
@@ -280,11 +238,7 @@ TEST(MaterialWriter, VariantNamesStayTheSameAcrossOutputs) {
   const auto write = [&](const ZelMat& m) {
     const size_t before = capture.text().size();
     capture.loader.writeMaterial(m);
-    const std::string text = capture.text().substr(before);
-    const size_t start = text.find("material \"");
-    return start == std::string::npos
-               ? text
-               : text.substr(start + 10, text.find('"', start + 10) - start - 10);
+    return namesOf(svb::parse(capture.text().substr(before)), svb::NodeKind::Material).at(0);
   };
   const ZelMat wood = record("Wood");
   const ZelMat oak = record("Wood", [](ZelMat& m) { m.texture = "oak.png"; });

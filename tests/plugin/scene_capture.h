@@ -1,5 +1,4 @@
-// A conversion driver whose output goes through the text scene writer into memory, so that
-// tests read exactly the bytes the plug-in writes, or the scene the svb reader makes of them.
+// A driver writing through the text scene writer into memory, to read as bytes or svb scene.
 #pragma once
 
 #include "C4DLoader.h"
@@ -43,8 +42,7 @@ class MemoryFactory : public zel::LightFactory {
   std::string message_;
 };
 
-// A driver with an open output, as a command has it during load(); text() leaves out the
-// wrapper's opening (banner and version).
+// A driver with an open output, as during load(); text() leaves out the banner and version.
 struct Capture {
   MemoryFactory factory;
   C4DLoader loader;
@@ -67,10 +65,8 @@ inline std::vector<const svb::Node*> nodesOf(const svb::Scene& scene, svb::NodeK
   });
   return out;
 }
-// The nodes point into the scene, which must outlive them.
 std::vector<const svb::Node*> nodesOf(const svb::Scene&& scene, svb::NodeKind kind) = delete;
 
-// The names of the nodes of `kind`, in file order.
 inline std::vector<std::string> namesOf(const svb::Scene& scene, svb::NodeKind kind) {
   std::vector<std::string> names;
   for (const svb::Node* n : nodesOf(scene, kind)) names.emplace_back(n->name());
