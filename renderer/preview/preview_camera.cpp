@@ -1,5 +1,7 @@
 #include "preview_camera.h"
 
+#include "preview_nodes.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -13,7 +15,6 @@ using svb::Node;
 using svb::NodeKind;
 using svb::Value;
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kDefaultFovDegrees = 60.0;
 constexpr double kFramingFovDegrees = 45.0;
 
@@ -33,12 +34,6 @@ const std::vector<double>* lastNumbers(const std::vector<const CameraBlock*>& bl
 
 Vec3 vec(const std::vector<double>* v, Vec3 fallback) {
   return v ? Vec3{(*v)[0], (*v)[1], (*v)[2]} : fallback;
-}
-
-const Node* parameter(const Node& block, std::string_view name) {
-  for (const Node& c : block.children)
-    if (c.kind == NodeKind::Parameter && c.name() == name) return &c;
-  return nullptr;
 }
 
 // The animation's matrix at `time`: the last sample whose timestamp is not after it,

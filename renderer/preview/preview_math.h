@@ -6,6 +6,8 @@
 
 namespace svb_preview {
 
+inline constexpr double kPi = 3.14159265358979323846;
+
 struct Vec3 {
   double x = 0.0;
   double y = 0.0;

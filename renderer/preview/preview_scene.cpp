@@ -5,6 +5,8 @@
 // or an emitting "zel_point_light" / "zel_mesh_light".
 #include "preview_scene.h"
 
+#include "preview_nodes.h"
+
 #include <cmath>
 #include <limits>
 #include <map>
@@ -18,20 +20,7 @@ using svb::Node;
 using svb::NodeKind;
 using svb::Value;
 
-constexpr double kPi = 3.14159265358979323846;
-
 std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
-
-// First child of `kind` called `name` (parameters and subshaders share names).
-const Node* childNamed(const Node& block, NodeKind kind, std::string_view name) {
-  for (const Node& c : block.children)
-    if (c.kind == kind && c.name() == name) return &c;
-  return nullptr;
-}
-
-const Node* parameter(const Node& block, std::string_view name) {
-  return childNamed(block, NodeKind::Parameter, name);
-}
 
 double number(const Node& block, std::string_view name, double fallback) {
   const Node* p = parameter(block, name);

@@ -141,7 +141,7 @@ TEST_F(ExportEndToEnd, FailedExportsLeaveTheUsersFilesAsTheyWere) {
 TEST_F(ExportEndToEnd, KilledHostLeavesTheOldFileWhole) {
   const std::string big = dir + "/big.json";
   const std::string target = dir + "/scene.svb";
-  ASSERT_EQ(run(quote(DOCGEN) + " --grid 400 " + quote(big)).status, 0);
+  ASSERT_EQ(run(quote(DOCGEN) + " --grid 150 " + quote(big)).status, 0);
   writeFile(target, "old bytes\n");
   const pid_t child = fork();
   ASSERT_GE(child, 0);
