@@ -1,5 +1,6 @@
 // svbinfo: checks a .svb scene file and prints a summary of its content.
 #include "command_line.h"
+#include "scene_file.h"
 #include "svb_reader.h"
 
 #include <nlohmann/json.hpp>
@@ -28,21 +29,6 @@ const char kUsage[] =
     "refused. Exits with status 1 when the file is refused, malformed or cannot\n"
     "be read, saying where: line and column in the text, the byte offset inside\n"
     "a binary array block; 2 on a usage mistake.\n";
-
-// Reads the whole stream; false with errno's text in `error` on failure.
-bool read_all(std::FILE* f, std::string& out, std::string& error) {
-  char buffer[1 << 16];
-  for (;;) {
-    const std::size_t n = std::fread(buffer, 1, sizeof buffer, f);
-    out.append(buffer, n);
-    if (n < sizeof buffer) break;
-  }
-  if (std::ferror(f)) {
-    error = std::strerror(errno);
-    return false;
-  }
-  return true;
-}
 
 // Where a parse error lies: line and column (from 1, in bytes) in the text, the offset in a
 // binary block.
@@ -119,21 +105,9 @@ int main(int argc, char** argv) {
   if (parsed >= 0) return parsed;
 
   const std::string path = files[0];
+  const std::string shown = svb_tools::shownName(path);
   std::string bytes;
-  std::string error;
-  const bool from_stdin = path == "-";
-  const std::string shown = from_stdin ? "standard input" : path;
-  std::FILE* f = from_stdin ? stdin : std::fopen(path.c_str(), "rb");
-  if (!f) {
-    std::fprintf(stderr, "svbinfo: %s: cannot open: %s\n", shown.c_str(), std::strerror(errno));
-    return 1;
-  }
-  const bool ok = read_all(f, bytes, error);
-  if (!from_stdin) std::fclose(f);
-  if (!ok) {
-    std::fprintf(stderr, "svbinfo: %s: cannot read: %s\n", shown.c_str(), error.c_str());
-    return 1;
-  }
+  if (!svb_tools::readSceneFile("svbinfo", path, bytes)) return 1;
 
   svb::Scene scene;
   try {

@@ -1,5 +1,6 @@
 // svbview: draws a .svb scene file as a PNG picture.
 #include "command_line.h"
+#include "scene_file.h"
 #include "svb_preview.h"
 #include "svb_reader.h"
 
@@ -80,21 +81,6 @@ int parseArguments(int argc, char** argv, Arguments& args) {
   });
 }
 
-// Reads the whole stream; false with errno's text in `error` on failure.
-bool readAll(std::FILE* f, std::string& out, std::string& error) {
-  char buffer[1 << 16];
-  for (;;) {
-    const std::size_t n = std::fread(buffer, 1, sizeof buffer, f);
-    out.append(buffer, n);
-    if (n < sizeof buffer) break;
-  }
-  if (std::ferror(f)) {
-    error = std::strerror(errno);
-    return false;
-  }
-  return true;
-}
-
 bool writeToStandardOutput(const svb_preview::Image& image, std::string& error) {
   std::vector<std::uint8_t> png;
   if (!svb_preview::encodePng(image, png, error)) return false;
@@ -112,20 +98,9 @@ int main(int argc, char** argv) {
   if (const int status = parseArguments(argc, argv, args); status >= 0) return status;
 
   const bool fromStdin = args.scene == "-";
-  const std::string shown = fromStdin ? "standard input" : args.scene;
+  const std::string shown = svb_tools::shownName(args.scene);
   std::string bytes;
-  std::string error;
-  std::FILE* f = fromStdin ? stdin : std::fopen(args.scene.c_str(), "rb");
-  if (!f) {
-    std::fprintf(stderr, "svbview: %s: cannot open: %s\n", shown.c_str(), std::strerror(errno));
-    return 1;
-  }
-  const bool ok = readAll(f, bytes, error);
-  if (!fromStdin) std::fclose(f);
-  if (!ok) {
-    std::fprintf(stderr, "svbview: %s: cannot read: %s\n", shown.c_str(), error.c_str());
-    return 1;
-  }
+  if (!svb_tools::readSceneFile("svbview", args.scene, bytes)) return 1;
 
   svb::Scene scene;
   try {
@@ -147,6 +122,7 @@ int main(int argc, char** argv) {
   }
   for (const std::string& note : notes)
     std::fprintf(stderr, "svbview: %s: %s\n", shown.c_str(), note.c_str());
+  std::string error;
   const bool written = args.picture == "-" ? writeToStandardOutput(image, error)
                                            : svb_preview::writePng(image, args.picture, error);
   if (!written) {
