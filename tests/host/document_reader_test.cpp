@@ -134,10 +134,10 @@ TEST(DocumentReader, ObjectTreeTransformsLayerAndCaches) {
   EXPECT_EQ(a->GetNext()->GetNext(), nullptr);
   BaseObject* cache = root->GetCache();
   ASSERT_NE(cache, nullptr);
-  EXPECT_EQ(nameOf(cache->GetDown()), "Piece 1a");
-  EXPECT_EQ(nameOf(cache->GetNext()), "Piece 2");
+  EXPECT_EQ(nameOf(cache->GetDown()) + ", " + nameOf(cache->GetNext()), "Piece 1a, Piece 2");
   EXPECT_EQ(cache->GetMg().off, Vector(1, 2, 3));
   EXPECT_EQ(nameOf(root->GetDeformCache()), "Deformed");
+  EXPECT_EQ(root->GetDeformCache()->GetMg().off, Vector(1, 2, 3));
 
   BaseObject* next = root->GetNext();
   ASSERT_NE(next, nullptr);
