@@ -18,8 +18,7 @@ namespace {
 
 struct Result {
   int status = -1;
-  std::string out;
-  std::string err;
+  std::string out, err;
 };
 
 // Reads a file the run wrote, then removes it.
@@ -92,8 +91,8 @@ TEST(Runner, RunsCommandsAndReportsWhatWentWrong) {
        "document triangle.c4d, first object Triangle, selected 1\n" + kEnded},
       {{p, "Save"},
        0,
-       "save cancelled\nc4dhost: the save dialog was cancelled (no --save-as given); nothing was "
-       "saved\n" +
+       "save cancelled, still untitled.txt\nc4dhost: the save dialog was cancelled (no --save-as "
+       "given); nothing was saved\n" +
            kEnded},
       {{p, "Save", "--save-as", "/tmp/out.svb"}, 0, "save as /tmp/out.svb\n" + kEnded},
       {{p, "--save-as=-", "--", "1000002"}, 0, "save as -\n" + kEnded},  // a command by its id

@@ -1,5 +1,5 @@
-// A plug-in shell for the runner's tests: three commands that show what the runner gives
-// them (the document, the save dialog's answer) and one way of reporting a problem.
+// A plug-in shell for the runner's tests: commands that show what the runner gives them (the
+// document, the save dialog's answer), one that reports a problem, one under a taken id.
 #include "c4d.h"
 
 #include <string>
@@ -30,11 +30,11 @@ void hello(BaseDocument* doc) {
 
 // Asks for a file to save and prints the answer.
 void save(BaseDocument*) {
-  Filename file;
+  Filename file("untitled.txt");
   if (file.FileSelect(FILESELECTTYPE::ANYTHING, FILESELECT::SAVE, "Save a test file"))
     GePrint("save as " + file.GetString());
   else
-    GePrint("save cancelled");
+    GePrint("save cancelled, still " + file.GetString());
 }
 
 // Tells the user that it failed.
@@ -50,6 +50,7 @@ Bool PluginStart() {
   RegisterCommandPlugin(1000002, "Save", 0, AutoBitmap("save.png"), "Ask for a file name",
                         new Command(save));
   RegisterCommandPlugin(1000003, "Fail", 0, nullptr, "Report a failure", new Command(fail));
+  RegisterCommandPlugin(1000001, "Again", 0, nullptr, "Taken id", new Command(fail));
   return true;
 }
 
