@@ -1,5 +1,4 @@
-// What the document model holds: meshes (Phong normals, polygon selections, normal tags),
-// times, animation curves and the evaluation of a document at a time.
+// The model's meshes, times, animation curves and the evaluation of a document at a time.
 #include "c4d.h"
 #include "host_test_checks.h"
 
@@ -146,7 +145,7 @@ TEST(Curves, LinearStepAndSplineKeys) {
 }
 
 // Evaluating the document moves animated values: positions of objects and of cache objects,
-// and float parameters; switched-off tracks stay.
+// and float parameters; switched-off tracks and integers stay.
 TEST(ExecutePasses, AnimatedValuesFollowTheTime) {
   AutoAlloc<BaseDocument> doc;
   BaseObject* parent = BaseObject::Alloc(Onull);
@@ -160,7 +159,9 @@ TEST(ExecutePasses, AnimatedValuesFollowTheTime) {
       ->SetParameter(DescID(ID_CTRACK_ANIMOFF), GeData(Int32(0)), DESCFLAGS_SET::NONE);
   BaseContainer* bc = op->GetDataInstance();
   bc->SetFloat(90001, 5.0);
+  bc->SetInt32(90002, 0);
   AddTrack(op, DescID(DescLevel(90001, DTYPE_REAL, 0)), {{0.0, 0.0}, {2.0, 4.0}});
+  AddTrack(op, DescID(DescLevel(90002, DTYPE_LONG, 0)), {{0.0, 0.0}, {2.0, 8.0}});
   BaseObject* cache = BaseObject::Alloc(Onull);
   AddTrack(cache, Component(ID_BASEOBJECT_REL_POSITION, VECTOR_Y), {{0.0, 0.0}, {2.0, 4.0}});
   parent->SetCache(cache);
@@ -169,6 +170,7 @@ TEST(ExecutePasses, AnimatedValuesFollowTheTime) {
   EXPECT_TRUE(doc->ExecutePasses(nullptr, true, true, true, BUILDFLAGS::NONE));
   EXPECT_EQ(op->GetRelPos(), Vector(50, 5, 0));
   EXPECT_DOUBLE_EQ(bc->GetFloat(90001), 2.0);
+  EXPECT_EQ(bc->GetData(90002).GetType(), DA_LONG);
   EXPECT_DOUBLE_EQ(cache->GetRelPos().y, 2.0);
   // Heading 90 degrees on the parent turns the child's offset (50,5,0) to (0,5,50).
   EXPECT_NEAR(op->GetMg().off.z, 50.0, 1e-9);

@@ -56,6 +56,7 @@ TEST(EntryDispatch, RefusesOldHostsAndForwardsTheActions) {
   g_startResult = false;
   EXPECT_EQ(c4d_main(C4DPL_INIT, nullptr, nullptr, nullptr), C4DPL_ERROR);
   g_startResult = true;
+  EXPECT_EQ(c4d_main(99, nullptr, nullptr, nullptr), C4DPL_ERROR);
 
   // A second system start needs a second end before PluginEnd runs.
   ASSERT_EQ(c4d_main(C4DPL_INIT_SYS, &version, nullptr, path), 1);

@@ -1,5 +1,4 @@
-// Matrices, rotation orders and the matrices of objects and texture tags against the host's
-// own formulas.
+// Matrices, rotation orders and the matrices of objects and texture tags, by the host's formulas.
 #include "c4d.h"
 #include "host_test_checks.h"
 

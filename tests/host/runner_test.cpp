@@ -58,7 +58,6 @@ Result runHost(std::vector<std::string> args) {
 }
 
 const std::string kPlugin = TEST_PLUGIN_PATH;
-const std::string kExamples = EXAMPLES_FOLDER;
 
 const std::string kList =
     "1000001\tHello\tSay hello\thello.png\n"
@@ -86,7 +85,7 @@ TEST(Runner, RunsCommandsAndReportsWhatWentWrong) {
        "scene\tupdate.png\n1034420\tExport\tExport to .svb\texport.png\n"},
 #endif
       {{p, "Hello"}, 0, "document demo.c4d, first object Camera, selected 1\n" + kEnded},
-      {{p, kExamples + "/triangle.json", "Hello"},
+      {{p, EXAMPLES_FOLDER "/triangle.json", "Hello"},
        0,
        "document triangle.c4d, first object Triangle, selected 1\n" + kEnded},
       {{p, "Save"},
@@ -112,10 +111,10 @@ TEST(Runner, RunsCommandsAndReportsWhatWentWrong) {
        "c4dhost: the plug-in " + kPlugin +
            " refuses to start in a host of interface version 20016\n"},
       // A document error comes before the plug-in starts.
-      {{p, kExamples + "/missing.json", "Hello"},
+      {{p, EXAMPLES_FOLDER "/missing.json", "Hello"},
        1,
-       "c4dhost: document error: " + kExamples +
-           "/missing.json: file: cannot be opened for reading: No such file or directory\n"},
+       "c4dhost: document error: " EXAMPLES_FOLDER
+       "/missing.json: file: cannot be opened for reading: No such file or directory\n"},
   };
   for (const auto& c : cases) {
     const Result r = runHost(c.args);

@@ -6,16 +6,14 @@
 
 namespace {
 
-class Command : public CommandData {
- public:
-  explicit Command(void (*run)(BaseDocument*)) : run_(run) {}
+// Runs one of the functions below.
+struct Command : CommandData {
+  explicit Command(void (*run)(BaseDocument*)) : run(run) {}
   Bool Execute(BaseDocument* doc) override {
-    run_(doc);
+    run(doc);
     return true;
   }
-
- private:
-  void (*run_)(BaseDocument*);
+  void (*run)(BaseDocument*);
 };
 
 // Prints the document's name, its first object and its selection size.
