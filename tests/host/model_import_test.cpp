@@ -3,6 +3,7 @@
 #include "c4d.h"
 #include "c4dhost_runtime.h"
 #include "document_open.h"
+#include "host_test_checks.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -38,18 +39,6 @@ class ModelImport : public testing::Test {
   }
   fs::path dir;
 };
-
-GeData param(C4DAtom* atom, Int32 id) {
-  GeData d;
-  atom->GetParameter(DescID(DescLevel(id)), d, DESCFLAGS_GET::NONE);
-  return d;
-}
-
-void expectVector(const Vector& v, double x, double y, double z) {
-  EXPECT_NEAR(v.x, x, 1e-6);
-  EXPECT_NEAR(v.y, y, 1e-6);
-  EXPECT_NEAR(v.z, z, 1e-6);
-}
 
 // Twice the area of the object's first `count` triangles in the xy plane, each counted
 // positive: more than the polygon's own area when they overlap or reach outside it.
@@ -88,8 +77,8 @@ TEST_F(ModelImport, ObjPolygonsAreMirroredReversedSplitAndSortedByMaterial) {
   EXPECT_NEAR(doubleArea(shapes, 6), 10.0, 1e-9);
   EXPECT_FALSE(polygons[6].IsTriangle());
   // z is mirrored and the corners reversed with the first kept: f 1 2 9 -> 1 9 2.
-  expectVector(shapes->GetPointR()[polygons[7].b], 1, 2, -3);
-  expectVector(shapes->GetPointR()[polygons[7].c], 3, 0, 0);
+  ExpectVec(shapes->GetPointR()[polygons[7].b], 1, 2, -3);
+  ExpectVec(shapes->GetPointR()[polygons[7].c], 3, 0, 0);
 
   // Two materials: each a texture tag restricted to a selection of its polygons.
   std::vector<std::string> tags;
@@ -103,14 +92,14 @@ TEST_F(ModelImport, ObjPolygonsAreMirroredReversedSplitAndSortedByMaterial) {
   }
   std::sort(tags.begin(), tags.end());
   EXPECT_EQ(tags, (std::vector<std::string>{"Blue: 1", "Blue=Blue", "Red: 7", "Red=Red"}));
-  expectVector(param(doc->SearchMaterial(String("Blue")), 3100).GetVector(), 0.5, 0.5, 0.5);
+  ExpectVec(param(doc->SearchMaterial(String("Blue")), 3100).GetVector(), 0.5, 0.5, 0.5);
 
   // Normals mirrored like the points; v counted from the top of the image.
   auto* normals = static_cast<NormalTag*>(shapes->GetTag(Tnormal));
   auto* uvw = static_cast<UVWTag*>(shapes->GetTag(Tuvw));
   ASSERT_TRUE(normals != nullptr && uvw != nullptr);
-  expectVector(normals->GetSlow(7).a, 0, 0, -1);
-  expectVector(uvw->GetSlow(7).b, 0.25, 0.75, 0);
+  ExpectVec(normals->GetSlow(7).a, 0, 0, -1);
+  ExpectVec(uvw->GetSlow(7).b, 0.25, 0.75, 0);
   EXPECT_NE(told().find("1 line and 1 point left out"), std::string::npos) << told();
 }
 
@@ -160,7 +149,7 @@ TEST_F(ModelImport, GltfCameraLightAnimationAndEmbeddedTextureFile) {
   ASSERT_EQ(top->GetName().GetUtf8(), "Top");
 
   BaseObject* mover = child(top, "Mover");
-  expectVector(mover->GetRelPos(), 1, 2, -3);
+  ExpectVec(mover->GetRelPos(), 1, 2, -3);
   // A quarter turn about +y, counter-clockwise in the file's right-handed space, is a
   // heading of +90 degrees in the host's.
   const double heading[3] = {PI / 2, 0.0, 0.0};
@@ -175,17 +164,17 @@ TEST_F(ModelImport, GltfCameraLightAnimationAndEmbeddedTextureFile) {
 
   BaseObject* eye = child(top, "Eye");
   EXPECT_EQ(eye->GetType(), Ocamera);
-  expectVector(eye->GetRelPos(), 0, 0, -10);
+  ExpectVec(eye->GetRelPos(), 0, 0, -10);
   EXPECT_NEAR(param(eye, 1008).GetFloat(), 0.7, 1e-6);
   BaseObject* spot = child(top, "Spot");
   EXPECT_EQ(spot->GetType(), Olight);
-  expectVector(spot->GetRelPos(), 0, 5, 0);
+  ExpectVec(spot->GetRelPos(), 0, 5, 0);
   EXPECT_EQ(param(spot, 90002).GetInt32(), 1);
-  expectVector(param(spot, 90000).GetVector(), 1, 0.5, 0.25);
+  ExpectVec(param(spot, 90000).GetVector(), 1, 0.5, 0.25);
 
   // The texture is written beside the save target, named after the material.
   BaseMaterial* wood = doc->SearchMaterial(String("Wood"));
-  expectVector(param(wood, MATERIAL_COLOR_COLOR).GetVector(), 0.5, 0.25, 0.125);
+  ExpectVec(param(wood, MATERIAL_COLOR_COLOR).GetVector(), 0.5, 0.25, 0.125);
   auto* bitmap = static_cast<BaseShader*>(param(wood, MATERIAL_COLOR_SHADER).GetLink(doc.get()));
   ASSERT_NE(bitmap, nullptr);
   const std::string file = param(bitmap, BITMAPSHADER_FILENAME).GetFilename().GetString().GetUtf8();

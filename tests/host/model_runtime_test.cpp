@@ -1,4 +1,4 @@
-// The plug-in entry dispatch, command ownership, the file dialog, UTF-8 and file names.
+// The plug-in entry dispatch, UTF-8 and file names.
 #include "c4d.h"
 #include "c4dhost_runtime.h"
 
@@ -16,15 +16,6 @@ bool g_startResult = true;
 
 void* Msg(Int32 id) { return reinterpret_cast<void*>(static_cast<std::intptr_t>(id)); }
 
-class CountingCommand : public CommandData {
- public:
-  explicit CountingCommand(int* deletions) : deletions_(deletions) {}
-  ~CountingCommand() override { ++*deletions_; }
-  Bool Execute(BaseDocument*) override { return true; }
-
- private:
-  int* deletions_;
-};
 }  // namespace
 
 Bool PluginStart() {
@@ -77,40 +68,6 @@ TEST(EntryDispatch, RefusesOldHostsAndForwardsTheActions) {
   EXPECT_EQ(g_ends, 1);
 }
 
-// The host owns registered commands: one refused under a used id is deleted at once, the
-// others when the commands are cleared. (Listing and finding them: runner_test.)
-TEST(Commands, RegistrationOwnsTheCommands) {
-  int deletions = 0;
-  EXPECT_TRUE(RegisterCommandPlugin(1033591, String("Render"), 0, nullptr, String(),
-                                    NewObjClear(CountingCommand, &deletions)));
-  EXPECT_FALSE(RegisterCommandPlugin(1033591, String("Again"), 0, nullptr, String(),
-                                     NewObjClear(CountingCommand, &deletions)));
-  EXPECT_EQ(deletions, 1);
-  EXPECT_FALSE(RegisterCommandPlugin(1, String("Nothing"), 0, nullptr, String(), nullptr));
-  EXPECT_EQ(c4dhost::RegisteredCommands().size(), 1u);
-  c4dhost::ClearCommands();
-  EXPECT_EQ(deletions, 2);
-}
-
-// Cancelled leaves the name as it was; the forced suffix is added to an answer without one.
-TEST(FileDialog, AnsweredCancelledAndGivenItsSuffix) {
-  c4dhost::ResetFileDialog();
-  Filename fn("%USERDATA%/untitled.svb");
-  EXPECT_FALSE(fn.FileSelect(FILESELECTTYPE::ANYTHING, FILESELECT::SAVE, String("Export to .svb"),
-                             String("svb")));
-  EXPECT_EQ(fn.GetString(), String("%USERDATA%/untitled.svb"));
-  EXPECT_EQ(c4dhost::LastFileDialog().title, "Export to .svb");
-  const char* answers[][2] = {
-      {"out/scene", "out/scene.svb"}, {"scene.txt", "scene.txt"}, {"-", "-"}};
-  for (const auto& a : answers) {
-    c4dhost::SetFileDialogAnswer(a[0]);
-    ASSERT_TRUE(
-        fn.FileSelect(FILESELECTTYPE::ANYTHING, FILESELECT::SAVE, String("t"), String("svb")));
-    EXPECT_EQ(fn.GetString(), String(a[1]));
-  }
-  c4dhost::ResetFileDialog();
-}
-
 // Text that is not UTF-8 (cut short, overlong) has no copy; a file name's suffix is that of
 // its last part, which a leading dot does not start.
 TEST(StringsAndFilenames, Utf8CopiesAndSuffixes) {
@@ -125,10 +82,10 @@ TEST(StringsAndFilenames, Utf8CopiesAndSuffixes) {
   EXPECT_EQ(copy("Gr\xc3\xbc\xc3\x9f!"), "Gr\xc3\xbc\xc3\x9f!");
   EXPECT_EQ(copy("ab\xc3"), "<none>");
   EXPECT_EQ(copy("\xc0\xaf"), "<none>");
-  EXPECT_EQ(Filename("/data/.hidden").GetSuffix(), String(""));
+  EXPECT_EQ(Filename("/data/.hidden").GetSuffix().GetUtf8(), "");
   Filename f("/data/v1.2/model");
-  f.SetSuffix(String("svb"));
-  EXPECT_EQ(f.GetString(), String("/data/v1.2/model.svb"));
-  f.SetSuffix(String("png"));
-  EXPECT_EQ(f.GetFileString(), String("model.png"));
+  f.SetSuffix("svb");
+  EXPECT_EQ(f.GetString().GetUtf8(), "/data/v1.2/model.svb");
+  f.SetSuffix("png");
+  EXPECT_EQ(f.GetFileString().GetUtf8(), "model.png");
 }
