@@ -180,26 +180,31 @@ const char* zelScene_api_file::format_text(std::unique_ptr<char[]>& large, size_
   return text;
 }
 
-void zelScene_api_file::print_out(const char* format, ...) const {
+void zelScene_api_file::print_formatted(bool indented, const char* format, va_list args) const {
   if (!stream_) return;
   std::unique_ptr<char[]> large;
   size_t length = 0;
+  const char* text = format_text(large, length, format, args);
+  if (!text) return;
+  if (indented) {
+    put_indented(text, length);
+  } else {
+    emit(text, length);
+  }
+}
+
+void zelScene_api_file::print_out(const char* format, ...) const {
   va_list args;
   va_start(args, format);
-  const char* text = format_text(large, length, format, args);
+  print_formatted(true, format, args);
   va_end(args);
-  if (text) put_indented(text, length);
 }
 
 void zelScene_api_file::print_ni(const char* format, ...) const {
-  if (!stream_) return;
-  std::unique_ptr<char[]> large;
-  size_t length = 0;
   va_list args;
   va_start(args, format);
-  const char* text = format_text(large, length, format, args);
+  print_formatted(false, format, args);
   va_end(args);
-  if (text) emit(text, length);
 }
 
 // ---------------------------------------------------------------------------

@@ -73,6 +73,7 @@ class zelScene_api_file : public zelScene_api {
   void write_raw(const void* bytes, size_t length) const;
   const char* format_text(std::unique_ptr<char[]>& large, size_t& length, const char* format,
                           va_list args) const;
+  void print_formatted(bool indented, const char* format, va_list args) const;
   void put_indented(const char* text, size_t length) const;  // unformatted indented write
   void emit(const char* text, size_t length) const;          // stream or capture buffer
 
