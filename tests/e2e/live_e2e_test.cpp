@@ -23,7 +23,6 @@
 #include <atomic>
 #include <cstring>
 #include <memory>
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -102,16 +101,24 @@ struct Held {
   std::vector<std::string> models, files;
 };
 
+// The value of `attribute` in the scene description from `from` on, "" when absent.
+std::string attributeValue(std::string const& xml, std::string const& attribute,
+                           std::size_t from = 0) {
+  std::size_t const at = xml.find(" " + attribute + "=\"", from);
+  if (at == std::string::npos) return "";
+  std::size_t const start = at + attribute.size() + 3;
+  return xml.substr(start, xml.find('"', start) - start);
+}
+
 Held held(RunningRenderer const& r) {
   Held result;
   std::string const xml = sceneXml(r.port);
-  std::smatch m;
-  if (std::regex_search(xml, m, std::regex("received=\"(\\d+)\"")))
-    result.received = std::stoi(m[1]);
-  std::regex const model("<model name=\"([^\"]*)\"[^>]* file=\"([^\"]*)\"");
-  for (std::sregex_iterator it(xml.begin(), xml.end(), model), end; it != end; ++it) {
-    result.models.push_back((*it)[1]);
-    result.files.push_back((*it)[2]);
+  std::string const received = attributeValue(xml, "received");
+  if (!received.empty()) result.received = std::stoi(received);
+  for (std::size_t at = xml.find("<model "); at != std::string::npos;
+       at = xml.find("<model ", at + 1)) {
+    result.models.push_back(attributeValue(xml, "name", at));
+    result.files.push_back(attributeValue(xml, "file", at));
   }
   return result;
 }

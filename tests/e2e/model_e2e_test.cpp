@@ -13,9 +13,9 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <set>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -36,6 +36,18 @@ Matrix4 times(const Matrix4& a, const Matrix4& b) {
     for (int row = 0; row < 4; ++row)
       for (int k = 0; k < 4; ++k) r[col * 4 + row] += a[k * 4 + row] * b[col * 4 + k];
   return r;
+}
+
+bool endsWith(std::string_view text, std::string_view end) {
+  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+// A material's name without the " #2" of its variants.
+std::string withoutVariantNumber(std::string_view name) {
+  const std::size_t mark = name.rfind(" #");
+  const bool numbered = mark != std::string_view::npos && mark + 2 < name.size() &&
+                        name.find_first_not_of("0123456789", mark + 2) == std::string_view::npos;
+  return std::string(numbered ? name.substr(0, mark) : name);
 }
 
 // What the scene file holds in its mesh objects (lights, written as small meshes, aside).
@@ -60,14 +72,12 @@ void collect(const svb::Node& node, const Matrix4& parent, int depth, Meshes& ou
     const svb::Node* material = c.child(svb::NodeKind::Material);
     const svb::Node* surface = material ? material->child(svb::NodeKind::MaterialShader) : nullptr;
     const svb::Node* shader = surface ? surface->value.shader() : nullptr;
-    if (shader && std::regex_search(std::string(shader->shader_type()), std::regex("_light$")))
-      continue;
+    if (shader && endsWith(shader->shader_type(), "_light")) continue;
     const svb::Node* geometry = c.child(svb::NodeKind::Geometry);
     const std::vector<double> v = geometry->param("vertices")->value.array().as_doubles();
     const std::vector<double> t = geometry->param("triangles")->value.array().as_doubles();
     out.triangles += t.size() / 3;
-    out.materials.insert(
-        std::regex_replace(std::string(material->name()), std::regex(" #\\d+$"), ""));
+    out.materials.insert(withoutVariantNumber(material->name()));
     out.depth = std::max(out.depth, depth);
     for (std::size_t i = 0; i + 2 < t.size(); i += 3) {
       std::array<double, 9> tri;
