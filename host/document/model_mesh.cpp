@@ -188,22 +188,17 @@ void MeshMerger::addTags(const std::vector<MaterialRecord>& materials) {
       object_.tags.push_back(textureTag(material, name, place));
     }
   }
-  if (uvs_) {
-    TagRecord uvw;
-    uvw.type = Tuvw;
-    uvw.name = "UVW";
-    uvw.corners = std::move(uvCorners_);
-    uvw.place = place;
-    object_.tags.push_back(std::move(uvw));
-  }
-  if (normals_) {
-    TagRecord normal;
-    normal.type = Tnormal;
-    normal.name = "Normal";
-    normal.corners = std::move(normalCorners_);
-    normal.place = place;
-    object_.tags.push_back(std::move(normal));
-  }
+  const auto addCornerTag = [&](std::int32_t type, const char* name,
+                                std::vector<CornerRecord>& corners) {
+    TagRecord tag;
+    tag.type = type;
+    tag.name = name;
+    tag.corners = std::move(corners);
+    tag.place = place;
+    object_.tags.push_back(std::move(tag));
+  };
+  if (uvs_) addCornerTag(Tuvw, "UVW", uvCorners_);
+  if (normals_) addCornerTag(Tnormal, "Normal", normalCorners_);
 }
 
 }  // namespace
