@@ -348,7 +348,7 @@ DocumentPtr readDocumentFile(const std::string& path) {
   DocumentRecord records;
   {
     // The text is freed before the model is built, so that the two are never held together.
-    const DocumentText text = DocumentText::readFile(path);
+    DocumentText text = DocumentText::readFile(path);
     records = parseDocumentText(text, path, options);
   }
   return buildDocument(std::move(records), path);

@@ -268,6 +268,7 @@ class Record {
  private:
   Parser& parser_;
   od::object object_;
+  const char* start_;  // where the object begins in the text, to read it again
   const std::string_view* names_;
   int count_;
   std::size_t depth_;
@@ -296,7 +297,7 @@ class Parser {
   Parser(std::string source, ParseOptions options)
       : source_(std::move(source)), options_(std::move(options)) {}
 
-  DocumentRecord run(const DocumentText& text);
+  DocumentRecord run(DocumentText& text);
 
   [[noreturn]] void fail(const std::string& message) const {
     throw ContentFault{path_.str(), message};
@@ -316,10 +317,20 @@ class Parser {
   [[noreturn]] void refuse(simdjson::error_code e) {
     const char* at = nullptr;
     const bool located = doc_ != nullptr && !doc_->current_location().get(at);
-    throw SyntaxFault{e, located ? static_cast<std::size_t>(at - text_) : std::string_view::npos};
+    throw SyntaxFault{
+        e, located ? static_cast<std::size_t>(at - text_->view().data()) : std::string_view::npos};
   }
   Path& path() { return path_; }
   const Path& path() const { return path_; }
+  // Where the parser stands in the text, or null at its end.
+  const char* location() {
+    const char* at = nullptr;
+    return doc_->current_location().get(at) ? nullptr : at;
+  }
+  // The text from `from` on is read again: its pages must be there.
+  void restoreFrom(const char* from) {
+    if (from != nullptr) text_->restoreFrom(withMargin(from));
+  }
   od::json_type typeOf(od::value& v) { return take(v.type()); }
 
   // Value readers; each refuses a value of the wrong kind at the current place.
@@ -349,6 +360,16 @@ class Parser {
   template <int N>
   int numbers(od::value& v, double (&out)[N], od::array& a, bool& isArray);
   std::size_t countOf(od::array& a) { return take(a.count_elements()); }
+  // In the long arrays of geometry: the text before element i is never read again, except
+  // by a record that goes back over its fields (restoreFrom). Checked every few elements.
+  void passed(std::size_t i) {
+    if (i % 1024 != 0) return;
+    if (const char* at = location()) text_->release(withMargin(at));
+  }
+  // A little before `at`, for the token the parser has just begun there.
+  const char* withMargin(const char* at) const {
+    return at - std::min<std::ptrdiff_t>(64, at - text_->view().data());
+  }
 
   void takeId(od::value& v, IdKind kind, std::string& out, std::string recordPlace);
   template <std::size_t N>
@@ -386,7 +407,7 @@ class Parser {
   std::string source_;
   ParseOptions options_;
   od::document* doc_ = nullptr;
-  const char* text_ = nullptr;
+  DocumentText* text_ = nullptr;
   Path path_;
   std::unordered_map<std::string, IdEntry> ids_;
   std::vector<Reference> references_;
@@ -394,7 +415,11 @@ class Parser {
 
 template <std::size_t N>
 Record::Record(Parser& parser, od::value& value, const std::string_view (&names)[N])
-    : parser_(parser), names_(names), count_(static_cast<int>(N)), depth_(parser.path().depth()) {
+    : parser_(parser),
+      start_(parser.location()),
+      names_(names),
+      count_(static_cast<int>(N)),
+      depth_(parser.path().depth()) {
   static_assert(N <= 64, "fields are kept in a 64-bit mask");
   if (parser.typeOf(value) != od::json_type::object) parser.fail("must be a JSON object");
   object_ = parser.take(value.get_object());
@@ -405,7 +430,10 @@ void Record::each(Take&& take) {
   for (int round = 0;; ++round) {
     bool left = false;
     bool progress = false;
-    if (round > 0) parser_.check(object_.reset().error());
+    if (round > 0) {
+      parser_.restoreFrom(start_);
+      parser_.check(object_.reset().error());
+    }
     for (auto result : object_) {
       od::field field = parser_.take(std::move(result));
       const std::string_view key = parser_.take(field.unescaped_key());
@@ -951,6 +979,7 @@ void Parser::points(od::value& v, ObjectRecord& obj) {
   InElement in(path_);
   std::size_t i = 0;
   for (auto element : a) {
+    passed(i);
     in.set(i++);
     od::value p = take(std::move(element));
     obj.points.push_back(vec3(p));
@@ -964,6 +993,7 @@ void Parser::polygons(od::value& v, ObjectRecord& obj) {
   InElement in(path_);
   std::size_t i = 0;
   for (auto element : a) {
+    passed(i);
     in.set(i);
     od::value poly = take(std::move(element));
     double d[4];
@@ -1145,6 +1175,7 @@ void Parser::corners(od::value& v, const ObjectRecord& owner, const char* what, 
   InElement in(path_);
   std::size_t i = 0;
   for (auto element : a) {
+    passed(i);
     od::value e = take(std::move(element));
     if (i < polygonCount) {
       in.set(i);
@@ -1628,7 +1659,7 @@ void Parser::resolveReferences() const {
 // ---------------------------------------------------------------------------------------
 // The document
 
-DocumentRecord Parser::run(const DocumentText& text) {
+DocumentRecord Parser::run(DocumentText& text) {
   enum {
     kVersion,
     kName,
@@ -1649,7 +1680,7 @@ DocumentRecord Parser::run(const DocumentText& text) {
   od::parser parser(std::max<std::size_t>(bytes.size(), 1));
   od::document doc = take(parser.iterate(bytes.data(), bytes.size(), bytes.size() + kTextPadding));
   doc_ = &doc;
-  text_ = bytes.data();
+  text_ = &text;
   od::value root = take(doc.get_value());
 
   DocumentRecord rec;
@@ -1757,7 +1788,7 @@ DocumentError::DocumentError(std::string source, std::string place, std::string 
       place_(std::move(place)),
       message_(std::move(message)) {}
 
-DocumentRecord parseDocumentText(const DocumentText& text, std::string_view sourceName,
+DocumentRecord parseDocumentText(DocumentText& text, std::string_view sourceName,
                                  const ParseOptions& options) {
   const std::string source(sourceName);
   ContentFault fault;
@@ -1766,7 +1797,9 @@ DocumentRecord parseDocumentText(const DocumentText& text, std::string_view sour
     return parser.run(text);
   } catch (const ContentFault& f) {
     fault = f;
+    text.restoreAll();
   } catch (const SyntaxFault& f) {
+    text.restoreAll();
     // The check of the text below names the fault; should it find none, the parser's own
     // reason stands.
     fault = ContentFault{f.offset == std::string_view::npos ? std::string("document")
@@ -1780,7 +1813,8 @@ DocumentRecord parseDocumentText(const DocumentText& text, std::string_view sour
 
 DocumentRecord parseDocument(std::string_view json, std::string_view sourceName,
                              const ParseOptions& options) {
-  return parseDocumentText(DocumentText::copyOf(json, sourceName), sourceName, options);
+  DocumentText text = DocumentText::copyOf(json, sourceName);
+  return parseDocumentText(text, sourceName, options);
 }
 
 }  // namespace c4ddoc

@@ -3,9 +3,11 @@
 #include "document_reader.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -25,18 +27,20 @@ const char* kindOfFile(mode_t mode) {
   return "not a regular file";
 }
 
-class FileCloser {
- public:
-  explicit FileCloser(int fd) : fd_(fd) {}
-  ~FileCloser() { close(fd_); }
-  FileCloser(const FileCloser&) = delete;
-  FileCloser& operator=(const FileCloser&) = delete;
+std::size_t pageSize() {
+  static const std::size_t size = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+  return size;
+}
 
- private:
-  int fd_;
-};
+bool sameTime(const struct timespec& a, const struct timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
 
 }  // namespace
+
+DocumentText::FileHandle::~FileHandle() {
+  if (fd_ >= 0) close(fd_);
+}
 
 DocumentText::DocumentText(std::size_t size)
     // Not zeroed: pages of the text cost memory only once the text is written into them.
@@ -61,7 +65,7 @@ DocumentText DocumentText::readFile(const std::string& path) {
   // Not blocking: opening a FIFO would otherwise wait for a writer.
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) fail("cannot be opened for reading: " + reason());
-  FileCloser closer(fd);
+  FileHandle file(fd);
   struct stat info {};
   if (fstat(fd, &info) != 0) fail("cannot be read: " + reason());
   if (S_ISDIR(info.st_mode)) fail("is a folder, not a document file");
@@ -84,7 +88,51 @@ DocumentText DocumentText::readFile(const std::string& path) {
     std::memset(text.bytes_.get() + done, 0, kTextPadding);
     text.size_ = done;
   }
+  if (fstat(fd, &info) != 0) fail("cannot be read: " + reason());
+  text.path_ = path;
+  text.file_ = std::move(file);
+  text.fileSize_ = static_cast<std::uint64_t>(info.st_size);
+  text.modified_ = info.st_mtim;
   return text;
+}
+
+void DocumentText::release(const char* upTo) {
+  if (file_.get() < 0 || size_ < kReleasableSize) return;
+  const std::size_t page = pageSize();
+  const auto base = reinterpret_cast<std::uintptr_t>(bytes_.get());
+  const std::size_t firstPage = (page - base % page) % page;
+  const std::size_t offset = static_cast<std::size_t>(upTo - bytes_.get());
+  const std::size_t end = offset < firstPage ? firstPage : offset - (offset - firstPage) % page;
+  if (releasedEnd_ == 0) releasedBegin_ = releasedEnd_ = firstPage;
+  if (end < releasedEnd_ + kReleaseStep) return;
+  // Private pages given back read as zeros; the parser does not look at them again without
+  // restoreFrom().
+  if (madvise(bytes_.get() + releasedEnd_, end - releasedEnd_, MADV_DONTNEED) == 0)
+    releasedEnd_ = end;
+}
+
+void DocumentText::restoreFrom(const char* from) {
+  const std::size_t offset = static_cast<std::size_t>(from - bytes_.get());
+  // From the start of the page that holds `from`, so that released pages stay whole.
+  const std::size_t begin = offset <= releasedBegin_ ? releasedBegin_
+                                                     : releasedBegin_ + (offset - releasedBegin_) /
+                                                                            pageSize() * pageSize();
+  if (begin >= releasedEnd_) return;
+  auto fail = [this](const std::string& message) { throw DocumentError(path_, "file", message); };
+  struct stat info {};
+  if (fstat(file_.get(), &info) != 0) fail("cannot be read: " + std::string(std::strerror(errno)));
+  if (static_cast<std::uint64_t>(info.st_size) != fileSize_ || !sameTime(info.st_mtim, modified_))
+    fail("was changed while it was being read; open it again");
+  std::size_t done = begin;
+  while (done < releasedEnd_) {
+    const ssize_t n =
+        pread(file_.get(), bytes_.get() + done, releasedEnd_ - done, static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0)
+      fail("cannot be read: " + std::string(n < 0 ? std::strerror(errno) : "it ended early"));
+    done += static_cast<std::size_t>(n);
+  }
+  releasedEnd_ = begin;
 }
 
 }  // namespace c4ddoc

@@ -2,12 +2,15 @@
 // file is refused with a message that names the place and the fault.
 #include "document_reader.h"
 #include "c4d.h"
+#include "document_text.h"
 #include "host_test_checks.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -494,6 +497,64 @@ TEST(DocumentReader, EveryTruncationOfTheDemoIsRefused) {
     const std::string message = errorOf([&] { read(demo.substr(0, n)); });
     EXPECT_EQ(message.rfind("test.json: line ", 0), 0u) << n << ": " << message;
   }
+}
+
+// A grid object whose polygons come before its points, so that the reader goes back over
+// text it has already given back while reading the points; `lastPolygon` ends the list.
+std::string backwardGrid(int n, const std::string& lastPolygon) {
+  std::string polygons;
+  std::string points;
+  for (int i = 0; i + 1 < n; ++i) {
+    for (int j = 0; j + 1 < n; ++j) {
+      const int a = i * n + j;
+      polygons += "[" + std::to_string(a) + ", " + std::to_string(a + n) + ", " +
+                  std::to_string(a + n + 1) + ", " + std::to_string(a + 1) + "],\n";
+    }
+  }
+  for (int i = 0; i < n * n; ++i)
+    points += "[" + std::to_string(i % n) + ", 0.1, " + std::to_string(i * 0.001) + "],\n";
+  points.resize(points.size() - 2);
+  return objs(R"({"id": "g", "type": "polygon", "polygons": [)" + polygons + lastPolygon +
+              R"(], "points": [)" + points + "]}");
+}
+
+// A big file's text is given back while it is read: read again where the reader goes back,
+// whole again for a message, and refused once the file has changed meanwhile.
+TEST(DocumentReader, BigFileReadAgainWhereTheReaderGoesBack) {
+  const std::string path = testing::TempDir() + "backward-grid.json";
+  const std::string text = backwardGrid(450, "[0, 1, 2]");
+  ASSERT_GT(text.size(), 2 * c4ddoc::DocumentText::kReleasableSize);
+  std::ofstream(path, std::ios::binary) << text;
+  const DocumentPtr fromFile = c4ddoc::readDocumentFile(path);
+  const DocumentPtr fromMemory = read(text);
+  auto* a = static_cast<PolygonObject*>(fromFile->GetFirstObject());
+  auto* b = static_cast<PolygonObject*>(fromMemory->GetFirstObject());
+  ASSERT_EQ(a->GetPointCount(), 450 * 450);
+  ASSERT_EQ(a->GetPolygonCount(), b->GetPolygonCount());
+  EXPECT_TRUE(std::equal(a->GetPointR(), a->GetPointR() + a->GetPointCount(), b->GetPointR()));
+  for (Int32 i = 0; i < a->GetPolygonCount(); ++i) {
+    const CPolygon &p = a->GetPolygonR()[i], &q = b->GetPolygonR()[i];
+    ASSERT_TRUE(p.a == q.a && p.b == q.b && p.c == q.c && p.d == q.d) << "polygon " << i;
+  }
+
+  // A fault at the end: the message is the same as from memory, not one about the pages
+  // given back.
+  const std::string faulty = backwardGrid(450, "[0, 1, 202500]");
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << faulty;
+  const std::string fileMessage = errorOf([&] { c4ddoc::readDocumentFile(path); });
+  EXPECT_EQ(fileMessage.substr(path.size()), errorOf([&] { read(faulty); }).substr(9));
+  EXPECT_NE(fileMessage.find("uses point 202500, but the object has 202500 points"),
+            std::string::npos)
+      << fileMessage;
+
+  // The same number of bytes, written after the text was read.
+  c4ddoc::DocumentText earlier = c4ddoc::DocumentText::readFile(path);
+  std::ofstream(path, std::ios::binary | std::ios::in) << "{\"version\": 2";
+  const struct timespec times[2] = {{0, UTIME_OMIT}, {1, 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+  EXPECT_EQ(errorOf([&] { c4ddoc::parseDocumentText(earlier, path, {}); }),
+            path + ": file: was changed while it was being read; open it again");
+  std::filesystem::remove(path);
 }
 
 // Files that are no document are refused by name and reason before anything is read, never
