@@ -43,8 +43,8 @@ class DocumentText {
   void restoreFrom(const char* from);
   void restoreAll() { restoreFrom(bytes_.get()); }
 
-  static constexpr std::size_t kReleasableSize = std::size_t{4} << 20;
-  static constexpr std::size_t kReleaseStep = std::size_t{1} << 20;
+  static constexpr std::size_t kReleasableSize = std::size_t{1} << 20;
+  static constexpr std::size_t kReleaseStep = std::size_t{256} << 10;
 
  private:
   explicit DocumentText(std::size_t size);
