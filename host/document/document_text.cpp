@@ -7,7 +7,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -93,17 +92,22 @@ DocumentText DocumentText::readFile(const std::string& path) {
   text.file_ = std::move(file);
   text.fileSize_ = static_cast<std::uint64_t>(info.st_size);
   text.modified_ = info.st_mtim;
+  // Pages are released from the first whole page of the text on.
+  const std::size_t page = pageSize();
+  const auto base = reinterpret_cast<std::uintptr_t>(text.bytes_.get());
+  text.releasedBegin_ = text.releasedEnd_ = (page - base % page) % page;
   return text;
+}
+
+std::size_t DocumentText::pageStart(const char* at) const {
+  const auto offset = static_cast<std::size_t>(at - bytes_.get());
+  if (offset <= releasedBegin_) return releasedBegin_;
+  return releasedBegin_ + (offset - releasedBegin_) / pageSize() * pageSize();
 }
 
 void DocumentText::release(const char* upTo) {
   if (file_.get() < 0 || size_ < kReleasableSize) return;
-  const std::size_t page = pageSize();
-  const auto base = reinterpret_cast<std::uintptr_t>(bytes_.get());
-  const std::size_t firstPage = (page - base % page) % page;
-  const std::size_t offset = static_cast<std::size_t>(upTo - bytes_.get());
-  const std::size_t end = offset < firstPage ? firstPage : offset - (offset - firstPage) % page;
-  if (releasedEnd_ == 0) releasedBegin_ = releasedEnd_ = firstPage;
+  const std::size_t end = pageStart(upTo);
   if (end < releasedEnd_ + kReleaseStep) return;
   // Private pages given back read as zeros; the parser does not look at them again without
   // restoreFrom().
@@ -112,11 +116,8 @@ void DocumentText::release(const char* upTo) {
 }
 
 void DocumentText::restoreFrom(const char* from) {
-  const std::size_t offset = static_cast<std::size_t>(from - bytes_.get());
   // From the start of the page that holds `from`, so that released pages stay whole.
-  const std::size_t begin = offset <= releasedBegin_ ? releasedBegin_
-                                                     : releasedBegin_ + (offset - releasedBegin_) /
-                                                                            pageSize() * pageSize();
+  const std::size_t begin = pageStart(from);
   if (begin >= releasedEnd_) return;
   auto fail = [this](const std::string& message) { throw DocumentError(path_, "file", message); };
   struct stat info {};

@@ -78,6 +78,10 @@ class DocumentText {
   // Released pages: [releasedBegin_, releasedEnd_) as offsets into bytes_.
   std::size_t releasedBegin_ = 0;
   std::size_t releasedEnd_ = 0;
+
+  // The offset of the page boundary at or before `at`, counted on the pages that can be
+  // released; never before the first of them.
+  std::size_t pageStart(const char* at) const;
 };
 
 // Parses and checks a document's text, as parseDocument does.
